@@ -1,0 +1,199 @@
+#include "core/commanddispatcher.h"
+
+namespace {
+
+constexpr int FileDialogFlags = CommonDialog::OverwritePrompt | CommonDialog::HideReadOnly;
+
+} // namespace
+
+CommandDispatcher::CommandDispatcher(DocumentState &state,
+                                     TextControl &textBox,
+                                     CommonDialog &commonDialog,
+                                     Prompter &prompter,
+                                     Printer &printer,
+                                     FileStore &files)
+    : m_state(state)
+    , m_textBox(textBox)
+    , m_commonDialog(commonDialog)
+    , m_prompter(prompter)
+    , m_printer(printer)
+    , m_files(files)
+{ }
+
+bool CommandDispatcher::ButtonClick(int index)
+{
+    m_commonDialog.setCancelError(true);
+    const Result<Outcome> result = runCommand(index);
+    if (!result.ok()) {
+        report(result.failure());
+        return false;
+    }
+    if (result.value() == Outcome::Stopped)
+        return false;
+    m_textBox.setFocus();
+    return true;
+}
+
+void CommandDispatcher::report(const Failure &failure)
+{
+    if (failure.number != FailureNumber::CancelError)
+        m_prompter.messageBox(failure.message(), MsgBox::OkOnly);
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::runCommand(int index)
+{
+    switch (index) {
+    case New:
+        return newDocument();
+    case Open:
+        return openDocument();
+    case Save:
+        return saveDocument();
+    case Print:
+        return printDocument();
+    case Cut:
+        m_textBox.cut();
+        break;
+    case Paste:
+        m_textBox.paste();
+        break;
+    case Copy:
+        m_textBox.copy();
+        break;
+    case Undo:
+        m_textBox.undoLastEdit();
+        break;
+    case Find:
+        return findText();
+    default:
+        break;
+    }
+    return Outcome::Completed;
+}
+
+bool CommandDispatcher::settleUnsavedChanges()
+{
+    if (!m_state.TextChanged())
+        return true;
+    const int style = MsgBox::YesNoCancel | MsgBox::Exclamation;
+    switch (m_prompter.messageBox(m_state.saveChangesPrompt(), style)) {
+    case MsgBox::Yes:
+        return ButtonClick(Save);
+    case MsgBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::newDocument()
+{
+    if (!settleUnsavedChanges())
+        return Outcome::Stopped;
+    m_textBox.setText(QString());
+    m_state.showUntitledTitle();
+    m_state.setCurrentFile(QString());
+    m_state.setFormat(DocumentFormat());
+    m_state.setTextChanged(false);
+    return Outcome::Completed;
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::openDocument()
+{
+    if (!settleUnsavedChanges())
+        return Outcome::Stopped;
+    m_commonDialog.setFlags(FileDialogFlags);
+    m_commonDialog.setFilter(QStringLiteral("All files (*.*)|*.*"));
+    m_commonDialog.setFileName(QString());
+    if (MaybeFailure failure = m_commonDialog.ShowOpen())
+        return *failure;
+    if (MaybeFailure failure = readDocumentFile(m_commonDialog.FileName()))
+        return *failure;
+    return Outcome::Completed;
+}
+
+MaybeFailure CommandDispatcher::readDocumentFile(const QString &path)
+{
+    const Result<QByteArray> bytes = m_files.readFile(path);
+    if (!bytes.ok())
+        return bytes.failure();
+    const DecodedDocument document = decodeDocument(bytes.value());
+    m_state.setCurrentFile(path);
+    m_state.setFormat(document.format);
+    m_textBox.setText(document.text);
+    m_state.showFileTitle();
+    m_textBox.setSelStart(0);
+    m_state.setTextChanged(false);
+    return std::nullopt;
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::saveDocument()
+{
+    if (m_state.CurrentFile().isEmpty())
+        return saveToChosenFile();
+    if (MaybeFailure failure = writeDocumentFile(m_state.CurrentFile()))
+        return *failure;
+    m_state.setTextChanged(false);
+    return Outcome::Completed;
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::saveToChosenFile()
+{
+    m_commonDialog.setFlags(FileDialogFlags);
+    m_commonDialog.setFilter(QStringLiteral("Textfiles (*.txt)|*.txt"));
+    m_commonDialog.setFileName(QString());
+    if (MaybeFailure failure = m_commonDialog.ShowSave())
+        return *failure;
+    const QString path = m_commonDialog.FileName();
+    if (MaybeFailure failure = writeDocumentFile(path))
+        return *failure;
+    m_state.setCurrentFile(path);
+    m_state.showFileTitle();
+    m_state.setTextChanged(false);
+    return Outcome::Completed;
+}
+
+MaybeFailure CommandDispatcher::writeDocumentFile(const QString &path)
+{
+    const Result<QByteArray> bytes = encodeDocument(m_textBox.text(), m_state.format());
+    if (!bytes.ok())
+        return bytes.failure();
+    return m_files.writeFile(path, bytes.value());
+}
+
+void CommandDispatcher::SaveAs()
+{
+    m_commonDialog.setCancelError(true);
+    const Result<Outcome> result = saveToChosenFile();
+    if (!result.ok())
+        report(result.failure());
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::printDocument()
+{
+    if (MaybeFailure failure = m_commonDialog.ShowPrinter())
+        return *failure;
+    const BusyPointer busy;
+    // The printer takes the editor's face, style and size; the colour stays on screen.
+    const MaybeFailure failure = m_printer.printText(m_textBox.text(), m_textBox.controlFont().toQFont());
+    if (failure)
+        return *failure;
+    return Outcome::Completed;
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::findText()
+{
+    const QString wanted = m_prompter.inputBox(QStringLiteral("Please enter your search string:"),
+                                               QStringLiteral("Zoeken"));
+    const QString text = m_textBox.text();
+    const qsizetype position = text.isEmpty() ? 0 : text.indexOf(wanted) + 1;
+    if (position == 0)
+        m_prompter.messageBox(QStringLiteral("String not found!"), MsgBox::OkOnly);
+    return Outcome::Completed;
+}
+
+void CommandDispatcher::SelectAll()
+{
+    m_textBox.setSelStart(0);
+    m_textBox.setSelLength(m_textBox.textLength());
+}

@@ -1,0 +1,156 @@
+#include "core/documentfile.h"
+
+#include "core/windows1252.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <optional>
+
+namespace {
+
+const QByteArray Utf8Bom("\xEF\xBB\xBF", 3);
+const QByteArray Utf16LeBom("\xFF\xFE", 2);
+const QByteArray Utf16BeBom("\xFE\xFF", 2);
+
+// Stateless so a truncated sequence at the end counts as an error; a second byte-order mark
+// after ours is text and must be kept, not swallowed.
+constexpr auto StrictFlags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+
+std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByteArrayView bytes)
+{
+    QStringDecoder decoder(encoding, StrictFlags);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<DecodedDocument> decodeWithBom(const QByteArray &bytes)
+{
+    struct Candidate
+    {
+        const QByteArray &bom;
+        QStringConverter::Encoding encoding;
+        TextEncoding format;
+    };
+    const Candidate candidates[] = {
+        { Utf8Bom, QStringConverter::Utf8, TextEncoding::Utf8Bom },
+        { Utf16LeBom, QStringConverter::Utf16LE, TextEncoding::Utf16LeBom },
+        { Utf16BeBom, QStringConverter::Utf16BE, TextEncoding::Utf16BeBom },
+    };
+    for (const Candidate &candidate : candidates) {
+        if (!bytes.startsWith(candidate.bom))
+            continue;
+        const QByteArrayView body = QByteArrayView(bytes).sliced(candidate.bom.size());
+        if (candidate.format != TextEncoding::Utf8Bom && body.size() % 2 != 0)
+            return std::nullopt;
+        if (std::optional<QString> text = decodeStrictly(candidate.encoding, body))
+            return DecodedDocument { *text, { candidate.format, LineEnding::CrLf } };
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+DecodedDocument decodeCharacters(const QByteArray &bytes)
+{
+    if (std::optional<DecodedDocument> document = decodeWithBom(bytes))
+        return *document;
+    if (std::optional<QString> text = decodeStrictly(QStringConverter::System, bytes))
+        return { *text, { TextEncoding::System, LineEnding::CrLf } };
+    return { decodeWindows1252(bytes), { TextEncoding::Windows1252, LineEnding::CrLf } };
+}
+
+LineEnding firstLineEnding(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('\n'))
+            return LineEnding::Lf;
+        if (text.at(i) == QLatin1Char('\r')) {
+            const bool pair = i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n');
+            return pair ? LineEnding::CrLf : LineEnding::Cr;
+        }
+    }
+    return LineEnding::CrLf;
+}
+
+QString lineEndingText(LineEnding ending)
+{
+    switch (ending) {
+    case LineEnding::Lf:
+        return QStringLiteral("\n");
+    case LineEnding::Cr:
+        return QStringLiteral("\r");
+    case LineEnding::CrLf:
+        break;
+    }
+    return QStringLiteral("\r\n");
+}
+
+Failure unencodable()
+{
+    return { FailureNumber::UnencodableText,
+             QStringLiteral("The text holds characters that this file's encoding cannot store; "
+                            "the file was not changed") };
+}
+
+std::optional<QByteArray> encodeStrictly(QStringConverter::Encoding encoding, const QString &text)
+{
+    QStringEncoder encoder(encoding, QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QByteArray> withBom(const QByteArray &bom, std::optional<QByteArray> body)
+{
+    if (body)
+        body->prepend(bom);
+    return body;
+}
+
+std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::System:
+        return encodeStrictly(QStringConverter::System, text);
+    case TextEncoding::Utf8Bom:
+        return withBom(Utf8Bom, encodeStrictly(QStringConverter::Utf8, text));
+    case TextEncoding::Utf16LeBom:
+        return withBom(Utf16LeBom, encodeStrictly(QStringConverter::Utf16LE, text));
+    case TextEncoding::Utf16BeBom:
+        return withBom(Utf16BeBom, encodeStrictly(QStringConverter::Utf16BE, text));
+    case TextEncoding::Windows1252:
+        return encodeWindows1252(text);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+DecodedDocument decodeDocument(const QByteArray &bytes)
+{
+    DecodedDocument document = decodeCharacters(bytes);
+    QString &text = document.text;
+    document.format.lineEnding = firstLineEnding(text);
+    // Every kind of line end is a line break to the editor; the file's own kind comes back
+    // when it is written.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        text.append(QLatin1Char('\n'));
+    return document;
+}
+
+Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format)
+{
+    QString lines = text;
+    if (!lines.isEmpty() && !lines.endsWith(QLatin1Char('\n')))
+        lines.append(QLatin1Char('\n'));
+    if (format.lineEnding != LineEnding::Lf)
+        lines.replace(QLatin1Char('\n'), lineEndingText(format.lineEnding));
+    if (std::optional<QByteArray> bytes = encodeCharacters(lines, format.encoding))
+        return *bytes;
+    return unencodable();
+}

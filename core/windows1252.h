@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Windows-1252 with the five bytes it leaves undefined mapped to the C1 controls of the same
+// value, so that decoding never fails and encoding gives back the bytes that were read.
+QString decodeWindows1252(const QByteArray &bytes);
+std::optional<QByteArray> encodeWindows1252(const QString &text);

@@ -1,0 +1,91 @@
+#include "platform/commondialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStringList>
+
+MaybeFailure CommonDialog::cancelled() const
+{
+    return m_cancelError ? MaybeFailure(cancelFailure()) : std::nullopt;
+}
+
+MaybeFailure CommonDialog::ShowOpen()
+{
+    const std::optional<QString> chosen = runFileDialog(FileDialogKind::Open);
+    if (!chosen)
+        return cancelled();
+    m_fileName = *chosen;
+    return std::nullopt;
+}
+
+MaybeFailure CommonDialog::ShowSave()
+{
+    const std::optional<QString> chosen = runFileDialog(FileDialogKind::Save);
+    if (!chosen)
+        return cancelled();
+    m_fileName = *chosen;
+    return std::nullopt;
+}
+
+MaybeFailure CommonDialog::ShowPrinter()
+{
+    if (!runPrintDialog())
+        return cancelled();
+    return std::nullopt;
+}
+
+WidgetCommonDialog::WidgetCommonDialog(QWidget *owner)
+    : m_owner(owner)
+{ }
+
+QWidget *WidgetCommonDialog::owner() const
+{
+    return m_owner ? m_owner.data() : QApplication::activeWindow();
+}
+
+QString WidgetCommonDialog::qtNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList lines;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        QString pattern = parts.at(i + 1);
+        pattern.replace(QLatin1String("*.*"), QLatin1String("*"));
+        const int paren = description.indexOf(QLatin1Char('('));
+        if (paren >= 0)
+            description = description.left(paren).trimmed();
+        lines << description + QStringLiteral(" (") + pattern.replace(QLatin1Char(';'), QLatin1Char(' '))
+                + QLatin1Char(')');
+    }
+    return lines.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> WidgetCommonDialog::runFileDialog(FileDialogKind kind)
+{
+    QFileDialog dialog(owner());
+    dialog.setNameFilter(qtNameFilters(Filter()));
+    if (kind == FileDialogKind::Open) {
+        // A name that does not exist yet is accepted; opening it then reports the missing file.
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Flags() & OverwritePrompt));
+    }
+    if (!FileName().isEmpty())
+        dialog.selectFile(FileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+bool WidgetCommonDialog::runPrintDialog()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, m_owner);
+    return dialog.exec() == QDialog::Accepted;
+}

@@ -1,0 +1,6 @@
+#include "platform/failure.h"
+
+Failure cancelFailure()
+{
+    return { FailureNumber::CancelError, QStringLiteral("Cancel was selected") };
+}

@@ -1,0 +1,97 @@
+#include "platform/filestore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+Failure failure(int number, const char *description)
+{
+    return { number, QString::fromLatin1(description) };
+}
+
+Failure badFileName()
+{
+    return failure(FailureNumber::BadFileName, "Bad file name");
+}
+
+// Qt's error codes are coarse, so the cause is told from the file system's state where the
+// device alone cannot say it.
+Failure writeFailure(const QFileDevice &device, const QFileInfo &target)
+{
+    if (device.error() == QFileDevice::ResourceError)
+        return failure(FailureNumber::DiskFull, "Disk full");
+    if (!QFileInfo(target.absolutePath()).isWritable())
+        return failure(FailureNumber::PermissionDenied, "Permission denied");
+    if (device.error() == QFileDevice::WriteError)
+        return { FailureNumber::DeviceIO, QStringLiteral("Device I/O error: ") + device.errorString() };
+    return { FailureNumber::PathFileAccess,
+             QStringLiteral("Path/File access error: ") + device.errorString() };
+}
+
+} // namespace
+
+Result<QByteArray> DiskFileStore::readFile(const QString &path)
+{
+    if (path.isEmpty())
+        return badFileName();
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return QFileInfo(info.absolutePath()).isDir()
+            ? failure(FailureNumber::FileNotFound, "File not found")
+            : failure(FailureNumber::PathNotFound, "Path not found");
+    }
+    // Folders and special files (FIFOs, devices) are not documents; reading a FIFO would
+    // block the program until some writer appears.
+    if (!info.isFile())
+        return failure(FailureNumber::PathFileAccess, "Path/File access error");
+    if (info.size() > MaximumFileSize)
+        return failure(FailureNumber::FileTooLarge, "File is too large to open (over 1 GiB)");
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!file.exists())
+            return failure(FailureNumber::FileNotFound, "File not found");
+        if (!info.isReadable() || file.error() == QFileDevice::PermissionsError)
+            return failure(FailureNumber::PermissionDenied, "Permission denied");
+        return Failure { FailureNumber::PathFileAccess,
+                         QStringLiteral("Path/File access error: ") + file.errorString() };
+    }
+    QByteArray bytes = file.read(MaximumFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return Failure { FailureNumber::DeviceIO, QStringLiteral("Device I/O error: ") + file.errorString() };
+    if (bytes.size() > MaximumFileSize)
+        return failure(FailureNumber::FileTooLarge, "File is too large to open (over 1 GiB)");
+    return bytes;
+}
+
+MaybeFailure DiskFileStore::writeFile(const QString &path, const QByteArray &bytes)
+{
+    if (path.isEmpty())
+        return badFileName();
+    const QFileInfo info(path);
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return failure(FailureNumber::PathNotFound, "Path not found");
+    if (info.isDir())
+        return failure(FailureNumber::PathFileAccess, "Path/File access error");
+    // Replacing by rename would succeed on a read-only file in a writable folder; the user
+    // marked it read-only to keep it, so honour that.
+    if (info.exists() && !info.isWritable())
+        return failure(FailureNumber::PermissionDenied, "Permission denied");
+
+    // The new text goes to a temporary file beside the target and replaces it only once it is
+    // complete, so a failed save never leaves a half-written document behind.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return writeFailure(file, info);
+    if (file.write(bytes) != bytes.size()) {
+        const Failure result = writeFailure(file, info);
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit())
+        return writeFailure(file, info);
+    return std::nullopt;
+}

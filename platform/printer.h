@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/failure.h"
+
+#include <QFont>
+#include <QString>
+
+class Printer
+{
+public:
+    virtual ~Printer() = default;
+    virtual MaybeFailure printText(const QString &text, const QFont &font) = 0;
+};
+
+// Prints to the system's default printer, or into a PDF file when one is named.
+class DocumentPrinter : public Printer
+{
+public:
+    DocumentPrinter() = default;
+    explicit DocumentPrinter(const QString &pdfFile);
+
+    MaybeFailure printText(const QString &text, const QFont &font) override;
+
+private:
+    QString m_pdfFile;
+};
+
+// Shows the busy pointer for as long as it lives, also when the work fails half way.
+class BusyPointer
+{
+public:
+    BusyPointer();
+    ~BusyPointer();
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};

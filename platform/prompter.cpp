@@ -1,0 +1,64 @@
+#include "platform/prompter.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QString withLineBreaks(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+} // namespace
+
+QString applicationTitle()
+{
+    return QStringLiteral("OmrikNote");
+}
+
+WidgetPrompter::WidgetPrompter(QWidget *owner)
+    : m_owner(owner)
+{ }
+
+QWidget *WidgetPrompter::owner() const
+{
+    return m_owner ? m_owner.data() : QApplication::activeWindow();
+}
+
+int WidgetPrompter::messageBox(const QString &text, int style, const QString &title)
+{
+    QMessageBox box(owner());
+    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    box.setText(withLineBreaks(text));
+    box.setIcon((style & 0xF0) == MsgBox::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    if ((style & 0xF) == MsgBox::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MsgBox::Yes;
+    case QMessageBox::No:
+        return MsgBox::No;
+    case QMessageBox::Cancel:
+        return MsgBox::Cancel;
+    default:
+        return (style & 0xF) == MsgBox::YesNoCancel ? int(MsgBox::Cancel) : int(MsgBox::Ok);
+    }
+}
+
+QString WidgetPrompter::inputBox(const QString &prompt, const QString &title)
+{
+    QInputDialog dialog(owner());
+    dialog.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    dialog.setLabelText(withLineBreaks(prompt));
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.textValue();
+}

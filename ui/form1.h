@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/commanddispatcher.h"
+#include "core/documentstate.h"
+#include "platform/platformservices.h"
+#include "settings/shutdown.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class MainMenu;
+class QMenu;
+class TarnBar;
+class TextControl;
+class TiledPicture;
+
+// The main window: it builds the controls and wires them to the commands.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(PlatformServices services, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Runs before the window is first shown.
+    void startUp(const QStringList &arguments);
+
+    TextControl *textBox() const { return m_textBox; }
+    TiledPicture *image() const { return m_image; }
+    TarnBar *tarnBar() const { return m_tarnBar; }
+    QAction *menuAction(const QString &name) const;
+    QMenu *editMenu() const;
+    DocumentState &document() { return m_document; }
+    CommandDispatcher &commands() { return *m_commands; }
+
+    void Form_Resize();
+    void centreOnScreen();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+    void createToolBar();
+    void connectMenus();
+    void onTextMouseUp(int button);
+
+    PlatformServices m_services;
+    DocumentState m_document;
+    TextControl *m_textBox = nullptr;
+    TiledPicture *m_image = nullptr;
+    TarnBar *m_tarnBar = nullptr;
+    int m_line2 = -1;
+    std::unique_ptr<MainMenu> m_menu;
+    std::unique_ptr<CommandDispatcher> m_commands;
+    std::unique_ptr<ShutDown> m_shutDown;
+};
