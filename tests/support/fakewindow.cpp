@@ -1,0 +1,56 @@
+#include "tests/support/fakewindow.h"
+
+#include "platform/textcontrol.h"
+
+#include <QFile>
+#include <QtTest>
+
+FakeWindow::FakeWindow()
+{
+    PlatformServices services;
+    auto scriptedPrompter = std::make_unique<ScriptedPrompter>();
+    auto scriptedDialog = std::make_unique<ScriptedDialog>();
+    auto recordingPrinter = std::make_unique<RecordingPrinter>();
+    prompter = scriptedPrompter.get();
+    dialog = scriptedDialog.get();
+    printer = recordingPrinter.get();
+    services.prompter = std::move(scriptedPrompter);
+    services.commonDialog = std::move(scriptedDialog);
+    services.printer = std::move(recordingPrinter);
+    services.files = std::make_unique<DiskFileStore>();
+    services.endProgram = [this] { ++endProgramCalls; };
+    form = std::make_unique<Form1>(std::move(services));
+}
+
+QString FakeWindow::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    QFile file(path(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot prepare test file");
+    return file.fileName();
+}
+
+QByteArray FakeWindow::readFile(const QString &name) const
+{
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void FakeWindow::type(const QString &text)
+{
+    form->textBox()->setSelText(text);
+}
+
+void FakeWindow::setUnchangedText(const QString &text)
+{
+    form->textBox()->setText(text);
+    form->document().setTextChanged(false);
+}
+
+void FakeWindow::verifyScriptsUsed() const
+{
+    QVERIFY2(prompter->unexpected.isEmpty(), qPrintable(prompter->unexpected.join(QLatin1String(" | "))));
+    QVERIFY2(dialog->unexpected.isEmpty(), qPrintable(dialog->unexpected.join(QLatin1String(" | "))));
+    QVERIFY2(prompter->allAnswersUsed(), "a scripted answer was never asked for");
+    QVERIFY2(dialog->allAnswersUsed(), "a scripted dialog answer was never asked for");
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "tests/support/recordingprinter.h"
+#include "tests/support/scripteddialog.h"
+#include "tests/support/scriptedprompter.h"
+#include "ui/form1.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// The main window wired to scripted dialogs, message boxes and printer, with the real file
+// store working in a temporary folder.
+class FakeWindow
+{
+public:
+    FakeWindow();
+
+    QString path(const QString &name) const { return m_folder.filePath(name); }
+    QString writeFile(const QString &name, const QByteArray &bytes) const;
+    QByteArray readFile(const QString &name) const;
+    // Text entered as a user would, marking the document modified.
+    void type(const QString &text);
+    // Text loaded as an unchanged, untitled document.
+    void setUnchangedText(const QString &text);
+    // Fails the running test when a dialog or message box came that the test did not expect.
+    void verifyScriptsUsed() const;
+
+    ScriptedPrompter *prompter;
+    ScriptedDialog *dialog;
+    RecordingPrinter *printer;
+    int endProgramCalls = 0;
+    std::unique_ptr<Form1> form;
+
+private:
+    QTemporaryDir m_folder;
+};

@@ -1,0 +1,21 @@
+#include "tests/support/testenvironment.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+TestEnvironment::TestEnvironment()
+{
+    const QString home = m_home.path();
+    qputenv("HOME", home.toUtf8());
+    for (const char *folder : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" }) {
+        const QString path = home + QLatin1Char('/') + QString::fromLatin1(folder).toLower();
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(folder, path.toUtf8());
+    }
+    qputenv("XDG_DATA_DIRS", (home + QStringLiteral("/xdg_data_dirs")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", (home + QStringLiteral("/xdg_config_dirs")).toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QTemporaryDir>
+
+// Points HOME and the XDG folders at a temporary folder before anything reads them, so no
+// test touches the real user's files.
+class TestEnvironment
+{
+public:
+    TestEnvironment();
+
+    QString path() const { return m_home.path(); }
+
+private:
+    QTemporaryDir m_home;
+};
+
+// A test main that sets up TestEnvironment before the application object exists.
+#define OMRIK_TEST_MAIN(TestClass)                                                                 \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        TestEnvironment environment;                                                               \
+        QApplication app(argc, argv);                                                              \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -1,0 +1,432 @@
+#include "platform/textcontrol.h"
+#include "tests/support/fakewindow.h"
+#include "tests/support/testenvironment.h"
+
+#include <QClipboard>
+#include <QtTest>
+
+namespace {
+
+const int SavePromptStyle = MsgBox::YesNoCancel | MsgBox::Exclamation;
+
+QString untitledPrompt()
+{
+    return QStringLiteral("The file (Untitled) has changed.\rDo you wish to save changes?");
+}
+
+} // namespace
+
+class TestCommandDispatcher : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void newDocument_data();
+    void newDocument();
+    void openAsksFirstAndCanBeCancelled();
+    void openReadsTheChosenFile();
+    void failedOpenChangesNothing_data();
+    void failedOpenChangesNothing();
+    void openEmptyFileGivesEmptyDocument();
+    void saveTitledKeepsTheFilesFormat();
+    void saveUntitledAsksForAName();
+    void saveUntitledCancelled();
+    void failedSaveIsReportedAndKeepsState();
+    void saveAsReportsFailuresButNotCancel();
+    void saveAsOnTitledDocumentMovesIt();
+    void printSendsTextAndFont();
+    void printCancelledOrFailing();
+    void clipboardCommandsMarkTheDocument();
+    void undoIsOneStepThatTogglesBack();
+    void find_data();
+    void find();
+    void unknownIndexDoesNothing();
+    void selectAllSelectsEverythingWithoutChange();
+    void typingAndDeletingLeavesModified();
+
+private:
+    std::unique_ptr<FakeWindow> w;
+    QString text() const { return w->form->textBox()->text(); }
+    DocumentState &doc() const { return w->form->document(); }
+};
+
+void TestCommandDispatcher::init()
+{
+    QGuiApplication::clipboard()->clear();
+    w = std::make_unique<FakeWindow>();
+}
+
+void TestCommandDispatcher::cleanup()
+{
+    w->verifyScriptsUsed();
+    w.reset();
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void TestCommandDispatcher::newDocument_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saveDialogCancelled");
+    QTest::addColumn<bool>("emptied");
+
+    QTest::newRow("unchanged: no prompt") << false << 0 << false << true;
+    QTest::newRow("modified, No: dropped") << true << int(MsgBox::No) << false << true;
+    QTest::newRow("modified, Cancel: kept") << true << int(MsgBox::Cancel) << false << false;
+    QTest::newRow("modified, Yes, saved") << true << int(MsgBox::Yes) << false << true;
+    QTest::newRow("modified, Yes, save dialog cancelled: kept") << true << int(MsgBox::Yes) << true << false;
+}
+
+void TestCommandDispatcher::newDocument()
+{
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(bool, saveDialogCancelled);
+    QFETCH(bool, emptied);
+
+    w->setUnchangedText(QStringLiteral("some text\n"));
+    if (modified)
+        w->type(QStringLiteral("more "));
+    const QString before = text();
+    if (answer)
+        w->prompter->answerMessage(answer);
+    if (answer == MsgBox::Yes) {
+        if (saveDialogCancelled)
+            w->dialog->cancel();
+        else
+            w->dialog->choose(w->path(QStringLiteral("saved.txt")));
+    }
+
+    const bool completed = w->form->commands().ButtonClick(CommandDispatcher::New);
+
+    QCOMPARE(completed, emptied);
+    if (answer) {
+        QCOMPARE(w->prompter->messages.first().text, untitledPrompt());
+        QCOMPARE(w->prompter->messages.first().style, SavePromptStyle);
+    }
+    QCOMPARE(text(), emptied ? QString() : before);
+    QCOMPARE(doc().TextChanged(), !emptied);
+    QCOMPARE(doc().CurrentFile(), QString());
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
+    if (answer == MsgBox::Yes && !saveDialogCancelled)
+        QCOMPARE(w->readFile(QStringLiteral("saved.txt")), QByteArray("more some text\r\n"));
+}
+
+void TestCommandDispatcher::openAsksFirstAndCanBeCancelled()
+{
+    w->type(QStringLiteral("draft"));
+    w->prompter->answerMessage(MsgBox::Cancel);
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Open));
+    QVERIFY(w->dialog->shown.isEmpty());
+
+    w->prompter->answerMessage(MsgBox::No);
+    w->dialog->cancel();
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Open));
+    QCOMPARE(w->prompter->messages.size(), 2);
+    QCOMPARE(text(), QStringLiteral("draft"));
+    QVERIFY(doc().TextChanged());
+}
+
+void TestCommandDispatcher::openReadsTheChosenFile()
+{
+    const QString file = w->writeFile(QStringLiteral("letter.txt"), "one\r\ntwo\r\n");
+    w->dialog->choose(file);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+
+    const ScriptedDialog::Shown shown = w->dialog->shown.constFirst();
+    QCOMPARE(shown.kind, QStringLiteral("open"));
+    QCOMPARE(shown.flags, 6);
+    QCOMPARE(shown.filter, QStringLiteral("All files (*.*)|*.*"));
+    QCOMPARE(shown.fileName, QString());
+    QVERIFY(shown.cancelError);
+    QCOMPARE(text(), QStringLiteral("one\ntwo\n"));
+    QCOMPARE(doc().CurrentFile(), file);
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + file + QLatin1Char(')'));
+    QCOMPARE(w->form->textBox()->selStart(), 0);
+    QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::failedOpenChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file") << "missing.txt" << "53 - File not found";
+    QTest::newRow("folder") << "." << "75 - Path/File access error";
+    QTest::newRow("missing folder") << "gone/x.txt" << "76 - Path not found";
+}
+
+void TestCommandDispatcher::failedOpenChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    const QString first = w->writeFile(QStringLiteral("first.txt"), "first\r\n");
+    w->dialog->choose(first);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    w->type(QStringLiteral("edited "));
+
+    w->prompter->answerMessage(MsgBox::No);
+    w->dialog->choose(w->path(name));
+    w->prompter->answerMessage(MsgBox::Ok);
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Open));
+
+    QCOMPARE(w->prompter->messages.last().text, message);
+    QCOMPARE(w->prompter->messages.last().style, int(MsgBox::OkOnly));
+    QCOMPARE(text(), QStringLiteral("edited first\n"));
+    QCOMPARE(doc().CurrentFile(), first);
+    QVERIFY(doc().TextChanged());
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + first + QLatin1Char(')'));
+}
+
+void TestCommandDispatcher::openEmptyFileGivesEmptyDocument()
+{
+    w->type(QStringLiteral("x"));
+    w->prompter->answerMessage(MsgBox::No);
+    const QString empty = w->writeFile(QStringLiteral("empty.txt"), QByteArray());
+    w->dialog->choose(empty);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    QCOMPARE(text(), QString());
+    QCOMPARE(doc().CurrentFile(), empty);
+    QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::saveTitledKeepsTheFilesFormat()
+{
+    const QString file = w->writeFile(QStringLiteral("unix.txt"), "\xEF\xBB\xBFone\ntwo\n");
+    w->dialog->choose(file);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QCOMPARE(w->readFile(QStringLiteral("unix.txt")), QByteArray("\xEF\xBB\xBFone\ntwo\n"));
+
+    w->type(QStringLiteral("zero\n"));
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QCOMPARE(w->readFile(QStringLiteral("unix.txt")), QByteArray("\xEF\xBB\xBFzero\none\ntwo\n"));
+    QCOMPARE(w->dialog->shown.size(), 1);
+    QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::saveUntitledAsksForAName()
+{
+    w->type(QStringLiteral("hello"));
+    const QString target = w->path(QStringLiteral("notes"));
+    w->dialog->choose(target);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Save));
+
+    const ScriptedDialog::Shown shown = w->dialog->shown.constFirst();
+    QCOMPARE(shown.kind, QStringLiteral("save"));
+    QCOMPARE(shown.flags, 6);
+    QCOMPARE(shown.filter, QStringLiteral("Textfiles (*.txt)|*.txt"));
+    QCOMPARE(w->readFile(QStringLiteral("notes")), QByteArray("hello\r\n"));
+    QCOMPARE(doc().CurrentFile(), target);
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + target + QLatin1Char(')'));
+    QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::saveUntitledCancelled()
+{
+    w->type(QStringLiteral("hello"));
+    w->dialog->cancel();
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QVERIFY(w->prompter->messages.isEmpty());
+    QVERIFY(doc().TextChanged());
+    QCOMPARE(doc().CurrentFile(), QString());
+}
+
+void TestCommandDispatcher::failedSaveIsReportedAndKeepsState()
+{
+    w->type(QStringLiteral("hello"));
+    w->dialog->choose(w->path(QStringLiteral("no/such/folder.txt")));
+    w->prompter->answerMessage(MsgBox::Ok);
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("76 - Path not found"));
+    QVERIFY(doc().TextChanged());
+    QCOMPARE(doc().CurrentFile(), QString());
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
+
+    // The next save can still reach a good place.
+    const QString good = w->path(QStringLiteral("good.txt"));
+    w->dialog->choose(good);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QCOMPARE(w->readFile(QStringLiteral("good.txt")), QByteArray("hello\r\n"));
+}
+
+void TestCommandDispatcher::saveAsReportsFailuresButNotCancel()
+{
+    w->type(QStringLiteral("x"));
+    w->dialog->cancel();
+    w->form->commands().SaveAs();
+    QVERIFY(w->prompter->messages.isEmpty());
+
+    w->dialog->choose(w->path(QStringLiteral(".")));
+    w->prompter->answerMessage(MsgBox::Ok);
+    w->form->commands().SaveAs();
+    QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("75 - Path/File access error"));
+    QVERIFY(doc().TextChanged());
+    QCOMPARE(doc().CurrentFile(), QString());
+}
+
+void TestCommandDispatcher::saveAsOnTitledDocumentMovesIt()
+{
+    const QString first = w->writeFile(QStringLiteral("first.txt"), "text\r\n");
+    w->dialog->choose(first);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    const QString second = w->path(QStringLiteral("second.txt"));
+    w->dialog->choose(second);
+    w->form->commands().SaveAs();
+    QCOMPARE(w->dialog->shown.last().filter, QStringLiteral("Textfiles (*.txt)|*.txt"));
+    QCOMPARE(w->readFile(QStringLiteral("second.txt")), QByteArray("text\r\n"));
+    QCOMPARE(doc().CurrentFile(), second);
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + second + QLatin1Char(')'));
+}
+
+void TestCommandDispatcher::printSendsTextAndFont()
+{
+    w->setUnchangedText(QStringLiteral("print me\n"));
+    ControlFont font;
+    font.name = QStringLiteral("DejaVu Serif");
+    font.size = 10.5;
+    font.bold = true;
+    font.underline = true;
+    w->form->textBox()->setControlFont(font);
+    w->dialog->confirmPrinter();
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Print));
+    QCOMPARE(w->printer->jobs.size(), 1);
+    const RecordingPrinter::Job job = w->printer->jobs.constFirst();
+    QCOMPARE(job.text, QStringLiteral("print me\n"));
+    QCOMPARE(job.font.families().constFirst(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(job.font.pointSizeF(), 10.5);
+    QVERIFY(job.font.bold() && job.font.underline() && !job.font.italic() && !job.font.strikeOut());
+    QVERIFY(!doc().TextChanged());
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestCommandDispatcher::printCancelledOrFailing()
+{
+    w->dialog->cancel();
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Print));
+    QVERIFY(w->printer->jobs.isEmpty());
+    QVERIFY(w->prompter->messages.isEmpty());
+
+    w->printer->failure = Failure { FailureNumber::PrinterError, QStringLiteral("Printer error") };
+    w->dialog->confirmPrinter();
+    w->prompter->answerMessage(MsgBox::Ok);
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Print));
+    QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("482 - Printer error"));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestCommandDispatcher::clipboardCommandsMarkTheDocument()
+{
+    w->setUnchangedText(QStringLiteral("abc def\n"));
+    TextControl *box = w->form->textBox();
+    box->setSelStart(0);
+    box->setSelLength(3);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Copy));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("abc"));
+    QVERIFY(!doc().TextChanged());
+
+    box->setSelStart(4);
+    box->setSelLength(3);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Cut));
+    QCOMPARE(text(), QStringLiteral("abc \n"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("def"));
+    QVERIFY(doc().TextChanged());
+
+    box->setSelStart(0);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Paste));
+    QCOMPARE(text(), QStringLiteral("defabc \n"));
+}
+
+void TestCommandDispatcher::undoIsOneStepThatTogglesBack()
+{
+    w->setUnchangedText(QStringLiteral("base"));
+    TextControl *box = w->form->textBox();
+    box->setSelStart(4);
+    box->setSelLength(0);
+    QTest::keyClicks(box, QStringLiteral(" one"));
+    box->setSelStart(0);
+    box->setSelLength(4);
+    QGuiApplication::clipboard()->setText(QStringLiteral("BASE"));
+    box->paste();
+    QCOMPARE(text(), QStringLiteral("BASE one"));
+
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Undo));
+    QCOMPARE(text(), QStringLiteral("base one"));
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Undo));
+    QCOMPARE(text(), QStringLiteral("BASE one"));
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Undo));
+    QCOMPARE(text(), QStringLiteral("base one"));
+    QVERIFY(doc().TextChanged());
+}
+
+void TestCommandDispatcher::find_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<bool>("notFound");
+    QTest::newRow("[abc] in [xabcx]: silent") << "xabcx\n" << "abc" << false;
+    QTest::newRow("[zzz] in [xabcx]: not found") << "xabcx\n" << "zzz" << true;
+    QTest::newRow("[abc] in [ABC]: case differs") << "ABC\n" << "abc" << true;
+    QTest::newRow("cancelled in a text: silent") << "ABC\n" << "" << false;
+    QTest::newRow("cancelled in an empty document") << "" << "" << true;
+    QTest::newRow("[c d] across a line break is not found") << "c\nd\n" << "c d" << true;
+}
+
+void TestCommandDispatcher::find()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, search);
+    QFETCH(bool, notFound);
+    w->setUnchangedText(document);
+    w->form->textBox()->setSelStart(1);
+    w->prompter->answerInput(search);
+    if (notFound)
+        w->prompter->answerMessage(MsgBox::Ok);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Find));
+    QCOMPARE(w->prompter->inputs.constFirst().text, QStringLiteral("Please enter your search string:"));
+    QCOMPARE(w->prompter->inputs.constFirst().title, QStringLiteral("Zoeken"));
+    QCOMPARE(w->prompter->messages.size(), notFound ? 1 : 0);
+    if (notFound) {
+        QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("String not found!"));
+        QCOMPARE(w->prompter->messages.constFirst().style, int(MsgBox::OkOnly));
+        QCOMPARE(w->prompter->messages.constFirst().title, QString());
+    }
+    QCOMPARE(w->form->textBox()->selStart(), document.isEmpty() ? 0 : 1);
+    QCOMPARE(w->form->textBox()->selLength(), 0);
+}
+
+void TestCommandDispatcher::unknownIndexDoesNothing()
+{
+    w->setUnchangedText(QStringLiteral("keep\n"));
+    for (int index : { -1, 9, 32767 })
+        QVERIFY(w->form->commands().ButtonClick(index));
+    QCOMPARE(text(), QStringLiteral("keep\n"));
+    QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::selectAllSelectsEverythingWithoutChange()
+{
+    w->form->commands().SelectAll();
+    QCOMPARE(w->form->textBox()->selStart(), 0);
+    QCOMPARE(w->form->textBox()->selLength(), 0);
+    w->setUnchangedText(QStringLiteral("two\nlines\n"));
+    w->form->commands().SelectAll();
+    QCOMPARE(w->form->textBox()->selLength(), 10);
+    QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::typingAndDeletingLeavesModified()
+{
+    TextControl *box = w->form->textBox();
+    QTest::keyClick(box, Qt::Key_A);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QCOMPARE(text(), QString());
+    QVERIFY(doc().TextChanged());
+    w->prompter->answerMessage(MsgBox::Cancel);
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::New));
+    QCOMPARE(w->prompter->messages.constFirst().text, untitledPrompt());
+}
+
+OMRIK_TEST_MAIN(TestCommandDispatcher)
+#include "tst_commanddispatcher.moc"

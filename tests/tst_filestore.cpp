@@ -1,0 +1,132 @@
+#include "platform/filestore.h"
+#include "tests/support/testenvironment.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+class TestFileStore : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void readFailures_data();
+    void readFailures();
+    void writeFailuresKeepTheOldFile_data();
+    void writeFailuresKeepTheOldFile();
+    void permissionFailures();
+    void saveReplacesContentsAndKeepsPermissions();
+    void fifoIsRefusedWithoutBlocking();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    void writeRaw(const QString &name, const QByteArray &bytes);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    DiskFileStore m_store;
+};
+
+void TestFileStore::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
+    writeRaw(QStringLiteral("old.txt"), "old text\r\n");
+}
+
+void TestFileStore::writeRaw(const QString &name, const QByteArray &bytes)
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void TestFileStore::readFailures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("number");
+    QTest::newRow("missing file") << "missing.txt" << FailureNumber::FileNotFound;
+    QTest::newRow("missing folder") << "nowhere/missing.txt" << FailureNumber::PathNotFound;
+    QTest::newRow("a folder") << "folder" << FailureNumber::PathFileAccess;
+    QTest::newRow("empty name") << "" << FailureNumber::BadFileName;
+}
+
+void TestFileStore::readFailures()
+{
+    QFETCH(QString, name);
+    QFETCH(int, number);
+    const Result<QByteArray> result = m_store.readFile(name.isEmpty() ? QString() : path(name));
+    QVERIFY(!result.ok());
+    QCOMPARE(result.failure().number, number);
+    QVERIFY(!result.failure().description.isEmpty());
+}
+
+void TestFileStore::writeFailuresKeepTheOldFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("number");
+    QTest::newRow("missing folder") << "nowhere/new.txt" << FailureNumber::PathNotFound;
+    QTest::newRow("a folder") << "folder" << FailureNumber::PathFileAccess;
+    QTest::newRow("empty name") << "" << FailureNumber::BadFileName;
+}
+
+void TestFileStore::writeFailuresKeepTheOldFile()
+{
+    QFETCH(QString, name);
+    QFETCH(int, number);
+    const MaybeFailure failure = m_store.writeFile(name.isEmpty() ? QString() : path(name), "new\r\n");
+    QVERIFY(failure);
+    QCOMPARE(failure->number, number);
+    QCOMPARE(m_store.readFile(path(QStringLiteral("old.txt"))).value(), QByteArray("old text\r\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { QStringLiteral("old.txt") });
+}
+
+void TestFileStore::permissionFailures()
+{
+    if (geteuid() == 0)
+        QSKIP("running as root: file permissions do not stop root, so they cannot be tested here");
+    const QString readOnly = path(QStringLiteral("old.txt"));
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner));
+    const MaybeFailure onReadOnly = m_store.writeFile(readOnly, "new\r\n");
+    QVERIFY(onReadOnly);
+    QCOMPARE(onReadOnly->number, FailureNumber::PermissionDenied);
+    QCOMPARE(m_store.readFile(readOnly).value(), QByteArray("old text\r\n"));
+
+    QVERIFY(QFile::setPermissions(readOnly, QFileDevice::Permissions()));
+    const Result<QByteArray> unreadable = m_store.readFile(readOnly);
+    QVERIFY(!unreadable.ok());
+    QCOMPARE(unreadable.failure().number, FailureNumber::PermissionDenied);
+
+    const QString lockedFolder = path(QStringLiteral("folder"));
+    QVERIFY(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner));
+    const MaybeFailure inLockedFolder = m_store.writeFile(lockedFolder + QStringLiteral("/new.txt"), "x");
+    QVERIFY(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(inLockedFolder);
+    QCOMPARE(inLockedFolder->number, FailureNumber::PermissionDenied);
+}
+
+void TestFileStore::saveReplacesContentsAndKeepsPermissions()
+{
+    const QString target = path(QStringLiteral("old.txt"));
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(target, mode));
+    QVERIFY(!m_store.writeFile(target, "short\n"));
+    QCOMPARE(m_store.readFile(target).value(), QByteArray("short\n"));
+    const auto permissionBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+        | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFile::permissions(target) & permissionBits, mode);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { QStringLiteral("old.txt") });
+}
+
+void TestFileStore::fifoIsRefusedWithoutBlocking()
+{
+    const QString fifo = path(QStringLiteral("pipe"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const Result<QByteArray> result = m_store.readFile(fifo);
+    QVERIFY(!result.ok());
+    QCOMPARE(result.failure().number, FailureNumber::PathFileAccess);
+}
+
+OMRIK_TEST_MAIN(TestFileStore)
+#include "tst_filestore.moc"

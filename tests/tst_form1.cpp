@@ -1,0 +1,356 @@
+#include "platform/textcontrol.h"
+#include "platform/twips.h"
+#include "settings/startup.h"
+#include "tests/support/fakewindow.h"
+#include "tests/support/testenvironment.h"
+#include "ui/formlayout.h"
+#include "ui/softbutton.h"
+#include "ui/tarnbar.h"
+#include "ui/tiledpicture.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QClipboard>
+#include <QtTest>
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void menuTree();
+    void toolbarButtonsInTheirOrder();
+    void toolbarButtonAndMenuEntryRunTheSameCommand_data();
+    void toolbarButtonAndMenuEntryRunTheSameCommand();
+    void rightButtonShowsTheEditMenu();
+    void wordWrapToggleDoesNotModify();
+    void startsWithBackgroundAndUntitledTitle();
+    void layoutPass_data();
+    void layoutPass();
+    void layoutFollowsTheWindow();
+    void centring();
+    void tarnBarProperties();
+    void shutDown_data();
+    void shutDown();
+    void commandLineFile();
+
+private:
+    std::unique_ptr<FakeWindow> w;
+};
+
+void TestForm1::init()
+{
+    w = std::make_unique<FakeWindow>();
+}
+
+void TestForm1::cleanup()
+{
+    w->verifyScriptsUsed();
+    w.reset();
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void TestForm1::menuTree()
+{
+    QStringList seen;
+    for (QAction *top : w->form->menuBar()->actions()) {
+        seen << top->objectName() + QLatin1Char('=') + top->text();
+        for (QAction *entry : top->menu()->actions()) {
+            QString line = QStringLiteral("  ") + entry->objectName() + QLatin1Char('=')
+                + (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+            if (!entry->shortcut().isEmpty())
+                line += QLatin1Char(' ') + entry->shortcut().toString();
+            QVERIFY(entry->isEnabled() && entry->isVisible() && !entry->isChecked());
+            seen << line;
+        }
+    }
+    const QStringList expected = {
+        "mnuBestand=&File",        "  mnuNew=&New Ctrl+N",     "  mnuOpen=&Open... Ctrl+O",
+        "  mnuSave=&Save Ctrl+S",  "  mnuSaveAs=Save &as...",  "  mnuSep1=-",
+        "  mnuPrint=&Print... Ctrl+P", "  mnuSep2=-",           "  mnuExit=E&xit",
+        "mnuEdit=E&dit",           "  mnuUndo=&Undo Ctrl+Z",   "  mnuSep4=-",
+        "  mnuCut=&Cut Ctrl+X",    "  mnuCopy=C&opy Ctrl+C",   "  mnuPaste=&Paste Ctrl+V",
+        "  mnuSep3=-",             "  mnuSelectAll=&Select all Ctrl+A", "  mnuFind=&Find... Ctrl+F",
+        "mnuExtra=E&xtra",         "  mnuWordwrap=&Wordwrap",  "  mnuSep7=-",
+        "  mnuOpties=&Font...",    "  mnuTexture=&Background...", "  mnuSep8=-",
+        "  mnuCenter=&Center OmrikNote", "mnuHelp=&Help",       "  mnuInternet=&OMRIK - The Mavren homepage",
+        "  mnuSendMail=&Send e-mail", "  mnuSep6=-",           "  mnuInfo=&About...",
+    };
+    QCOMPARE(seen, expected);
+}
+
+void TestForm1::toolbarButtonsInTheirOrder()
+{
+    QList<Softbutton *> buttons = w->form->tarnBar()->findChildren<Softbutton *>();
+    std::sort(buttons.begin(), buttons.end(), [](Softbutton *a, Softbutton *b) { return a->x() < b->x(); });
+    QStringList seen;
+    for (Softbutton *button : buttons) {
+        seen << QString::number(button->Index()) + QLatin1Char(':') + button->toolTip();
+        QCOMPARE(button->accessibleName(), button->toolTip());
+        QCOMPARE(button->size(), QSize(23, 23));
+        QVERIFY(!button->icon().isNull());
+    }
+    QCOMPARE(seen,
+             QStringList({ "0:New", "1:Open...", "2:Save", "3:Print...", "4:Cut", "6:Copy", "5:Paste",
+                           "7:Undo", "8:Find..." }));
+    QCOMPARE(buttons.at(0)->x(), 14);
+    QCOMPARE(buttons.at(8)->x(), 220);
+
+    // The mask colour lets the bar show through the glyph.
+    const QPixmap glyph = buttons.at(0)->icon().pixmap(16, 16);
+    QVERIFY(glyph.hasAlpha());
+    QImage image(QStringLiteral(":/assets/toolbar/new.xpm"));
+    QCOMPARE(image.pixel(0, 0), qRgb(192, 192, 192));
+    QCOMPARE(qAlpha(glyph.toImage().pixel(0, 0)), 0);
+}
+
+void TestForm1::toolbarButtonAndMenuEntryRunTheSameCommand_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("menuEntry");
+    QTest::newRow("0 New") << 0 << "mnuNew";
+    QTest::newRow("1 Open") << 1 << "mnuOpen";
+    QTest::newRow("2 Save") << 2 << "mnuSave";
+    QTest::newRow("3 Print") << 3 << "mnuPrint";
+    QTest::newRow("4 Cut") << 4 << "mnuCut";
+    QTest::newRow("5 Paste") << 5 << "mnuPaste";
+    QTest::newRow("6 Copy") << 6 << "mnuCopy";
+    QTest::newRow("7 Undo") << 7 << "mnuUndo";
+    QTest::newRow("8 Find") << 8 << "mnuFind";
+}
+
+// Each command leaves a distinct trace; the button and the menu entry must leave the same one.
+void TestForm1::toolbarButtonAndMenuEntryRunTheSameCommand()
+{
+    QFETCH(int, index);
+    QFETCH(QString, menuEntry);
+    auto trace = [this, index](const std::function<void()> &trigger) {
+        w = std::make_unique<FakeWindow>();
+        QGuiApplication::clipboard()->setText(QStringLiteral("CLIP"));
+        w->type(QStringLiteral("abc"));
+        w->form->textBox()->setSelStart(0);
+        w->form->textBox()->setSelLength(1);
+        if (index == 0 || index == 1)
+            w->prompter->answerMessage(MsgBox::Cancel);
+        if (index == 2 || index == 3)
+            w->dialog->cancel();
+        if (index == 8) {
+            w->prompter->answerInput(QStringLiteral("zz"));
+            w->prompter->answerMessage(MsgBox::Ok);
+        }
+        trigger();
+        w->verifyScriptsUsed();
+        QStringList kinds;
+        for (const ScriptedDialog::Shown &shown : w->dialog->shown)
+            kinds << shown.kind;
+        return QStringList { w->form->textBox()->text(), QGuiApplication::clipboard()->text(),
+                             QString::number(w->prompter->messages.size()), kinds.join(QLatin1Char(',')) };
+    };
+    const QStringList byButton = trace([this, index] {
+        const auto name = QStringLiteral("Softbutton%1").arg(index);
+        QTest::mouseClick(w->form->findChild<Softbutton *>(name), Qt::LeftButton);
+    });
+    const QStringList byMenu = trace([this, menuEntry] { w->form->menuAction(menuEntry)->trigger(); });
+    QCOMPARE(byButton, byMenu);
+    const QStringList untouched = { QStringLiteral("abc"), QStringLiteral("CLIP"), QStringLiteral("0"), QString() };
+    QVERIFY2(byButton != untouched, "the command left no trace");
+}
+
+void TestForm1::rightButtonShowsTheEditMenu()
+{
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    QWidget *viewport = w->form->textBox()->viewport();
+    QMenu *edit = w->form->editMenu();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(viewport, Qt::MiddleButton, {}, QPoint(20, 20));
+    QVERIFY(!edit->isVisible());
+    QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(20, 20));
+    QTRY_VERIFY(edit->isVisible());
+    edit->hide();
+}
+
+void TestForm1::wordWrapToggleDoesNotModify()
+{
+    QAction *wrap = w->form->menuAction(QStringLiteral("mnuWordwrap"));
+    QVERIFY(!w->form->textBox()->wordWrap());
+    wrap->trigger();
+    QVERIFY(wrap->isChecked());
+    QVERIFY(w->form->textBox()->wordWrap());
+    wrap->trigger();
+    QVERIFY(!wrap->isChecked());
+    QVERIFY(!w->form->textBox()->wordWrap());
+    QVERIFY(!w->form->document().TextChanged());
+}
+
+void TestForm1::startsWithBackgroundAndUntitledTitle()
+{
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
+    QCOMPARE(w->form->image()->Picture().size(), QSize(100, 100));
+    QVERIFY(!w->form->windowIcon().isNull());
+    QCOMPARE(w->form->textBox()->controlFont().size, 8.25);
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    QCOMPARE(w->form->centralWidget()->size(), QSize(505, 323));
+}
+
+void TestForm1::layoutPass_data()
+{
+    QTest::addColumn<double>("outerWidth");
+    QTest::addColumn<double>("outerHeight");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::newRow("default 7635 x 5640") << 7635.0 << 5640.0 << 7440.0 << 4455.0;
+    QTest::newRow("300 twips wider") << 7935.0 << 5640.0 << 7740.0 << 4455.0;
+    QTest::newRow("height 1185: height step skipped") << 7635.0 << 1185.0 << 7440.0 << -1.0;
+    QTest::newRow("too low: height step skipped") << 7635.0 << 900.0 << 7440.0 << -1.0;
+    QTest::newRow("too narrow: pass ends at the width") << 150.0 << 5640.0 << -1.0 << -1.0;
+}
+
+void TestForm1::layoutPass()
+{
+    QFETCH(double, outerWidth);
+    QFETCH(double, outerHeight);
+    QFETCH(double, width);
+    QFETCH(double, height);
+    const FormLayout layout = layoutForOuterSize(outerWidth, outerHeight);
+    QCOMPARE(layout.line2End, outerWidth);
+    QCOMPARE(layout.controlWidth.value_or(-1), width);
+    QCOMPARE(layout.controlHeight.value_or(-1), height);
+}
+
+void TestForm1::layoutFollowsTheWindow()
+{
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    // Sizes are those of the whole window, frame included, as the window system reports it.
+    auto check = [this](QSize outer) {
+        const QSize frame = w->form->frameGeometry().size() - w->form->size();
+        w->form->resize(outer - frame);
+        QTRY_COMPARE(w->form->frameGeometry().size(), outer);
+        const QSize expected(outer.width() - 13, outer.height() - 79);
+        QCOMPARE(w->form->textBox()->size(), expected);
+        QCOMPARE(w->form->image()->size(), expected);
+        QCOMPARE(w->form->textBox()->pos(), QPoint(3, 29));
+        QCOMPARE(w->form->tarnBar()->width(), w->form->centralWidget()->width());
+        QCOMPARE(w->form->tarnBar()->line(0).x2(), pixelsToTwips(outer.width()));
+    };
+    check(QSize(509, 376));
+    check(QSize(529, 376)); // 300 twips wider
+    check(QSize(509, 376)); // and back: the same layout again
+    const int heightBefore = w->form->textBox()->height();
+    w->form->resize(509, 60); // too low: the height step fails and leaves the old height
+    QTRY_COMPARE(w->form->height(), 60);
+    QCOMPARE(w->form->textBox()->height(), heightBefore);
+}
+
+void TestForm1::centring()
+{
+    QCOMPARE(centredOffset(15360, 7635), 3862.5);
+    QCOMPARE(centredOffset(7000, 7635), -317.5);
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    w->form->resize(509, 376);
+    w->form->move(0, 0);
+    w->form->menuAction(QStringLiteral("mnuCenter"))->trigger();
+    const QRect screen = w->form->screen()->geometry();
+    const int outerWidth = w->form->frameGeometry().width();
+    QTRY_VERIFY(qAbs(w->form->frameGeometry().x() - (screen.width() - outerWidth) / 2.0) <= 0.5);
+    QCOMPARE(w->form->size(), QSize(509, 376));
+}
+
+void TestForm1::tarnBarProperties()
+{
+    TarnBar *bar = w->form->tarnBar();
+    QVERIFY(!bar->Enabled());
+    QSignalSpy changed(bar, &TarnBar::PropertyChanged);
+    bar->setBackColor(0xDEADBEEF);
+    QCOMPARE(bar->BackColor(), 0xDEADBEEFu);
+    bar->setBorderStyle(-7);
+    QCOMPARE(bar->BorderStyle(), qint16(-7));
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(changed.at(0).at(0).toString(), QStringLiteral("BackColor"));
+
+    QSignalSpy moved(bar, &TarnBar::MouseMove);
+    QMouseEvent move(QEvent::MouseMove, QPointF(250, 10), QPointF(250, 10), Qt::NoButton, Qt::NoButton,
+                     Qt::ShiftModifier);
+    QApplication::sendEvent(bar, &move);
+    QCOMPARE(moved.size(), 1);
+    QCOMPARE(moved.at(0).at(1).toInt(), 1);
+    QCOMPARE(moved.at(0).at(2).toDouble(), pixelsToTwips(250));
+}
+
+void TestForm1::shutDown_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveTo");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("unchanged: ends without asking") << false << 0 << "" << true;
+    QTest::newRow("Cancel: goes on") << true << int(MsgBox::Cancel) << "" << false;
+    QTest::newRow("No: ends, edits dropped") << true << int(MsgBox::No) << "" << true;
+    QTest::newRow("Yes: saves, then ends") << true << int(MsgBox::Yes) << "out.txt" << true;
+    QTest::newRow("Yes, save cancelled: goes on") << true << int(MsgBox::Yes) << "<cancel>" << false;
+    QTest::newRow("Yes, save fails: goes on") << true << int(MsgBox::Yes) << "missing/out.txt" << false;
+}
+
+void TestForm1::shutDown()
+{
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(QString, saveTo);
+    QFETCH(bool, ends);
+    if (modified)
+        w->type(QStringLiteral("unsaved"));
+    if (answer)
+        w->prompter->answerMessage(answer);
+    if (saveTo == QLatin1String("<cancel>"))
+        w->dialog->cancel();
+    else if (!saveTo.isEmpty())
+        w->dialog->choose(w->path(saveTo));
+    if (saveTo.startsWith(QLatin1String("missing")))
+        w->prompter->answerMessage(MsgBox::Ok);
+
+    w->form->show();
+    QCOMPARE(w->form->close(), ends);
+    QCOMPARE(w->endProgramCalls, ends ? 1 : 0);
+    QCOMPARE(w->form->document().TextChanged(), modified && !(ends && answer == MsgBox::Yes));
+    if (saveTo == QLatin1String("out.txt"))
+        QCOMPARE(w->readFile(saveTo), QByteArray("unsaved\r\n"));
+    if (!ends)
+        QCOMPARE(w->form->textBox()->text(), QStringLiteral("unsaved"));
+
+    // Exit from the menu takes the same road.
+    if (!ends) {
+        w->prompter->answerMessage(MsgBox::No);
+        w->form->menuAction(QStringLiteral("mnuExit"))->trigger();
+        QCOMPARE(w->endProgramCalls, 1);
+    }
+}
+
+void TestForm1::commandLineFile()
+{
+    QCOMPARE(argumentText({ "OmrikNote" }), QString());
+    QCOMPARE(argumentText({ "OmrikNote", "\"/tmp/a b.txt\"" }), QStringLiteral("/tmp/a b.txt"));
+    QCOMPARE(argumentText({ "OmrikNote", "/tmp/a", "b.txt" }), QStringLiteral("/tmp/a b.txt"));
+
+    const QString file = w->writeFile(QStringLiteral("two lines.txt"), "one\r\ntwo\r\n");
+    w->form->startUp({ QStringLiteral("OmrikNote"), QLatin1Char('"') + file + QLatin1Char('"') });
+    QCOMPARE(w->form->textBox()->text(), QStringLiteral("one\ntwo\n"));
+    QCOMPARE(w->form->textBox()->selStart(), 0);
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + file + QLatin1Char(')'));
+    QVERIFY(!w->form->document().TextChanged());
+
+    w = std::make_unique<FakeWindow>();
+    w->prompter->answerMessage(MsgBox::Ok);
+    w->form->startUp({ QStringLiteral("OmrikNote"), w->path(QStringLiteral("missing.txt")) });
+    QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("53 - File not found"));
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
+    QCOMPARE(w->form->document().CurrentFile(), QString());
+    QVERIFY(!w->form->document().TextChanged());
+}
+
+OMRIK_TEST_MAIN(TestForm1)
+#include "tst_form1.moc"
