@@ -7,11 +7,11 @@ constexpr int FileDialogFlags = CommonDialog::OverwritePrompt | CommonDialog::Hi
 } // namespace
 
 CommandDispatcher::CommandDispatcher(DocumentState &state,
-                                     TextControl &textBox,
-                                     CommonDialog &commonDialog,
-                                     Prompter &prompter,
-                                     Printer &printer,
-                                     FileStore &files)
+    TextControl &textBox,
+    CommonDialog &commonDialog,
+    Prompter &prompter,
+    Printer &printer,
+    FileStore &files)
     : m_state(state)
     , m_textBox(textBox)
     , m_commonDialog(commonDialog)
@@ -175,7 +175,8 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::printDocument()
         return *failure;
     const BusyPointer busy;
     // The printer takes the editor's face, style and size; the colour stays on screen.
-    const MaybeFailure failure = m_printer.printText(m_textBox.text(), m_textBox.controlFont().toQFont());
+    const MaybeFailure failure
+        = m_printer.printText(m_textBox.text(), m_textBox.controlFont().toQFont());
     if (failure)
         return *failure;
     return Outcome::Completed;
@@ -183,8 +184,8 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::printDocument()
 
 Result<CommandDispatcher::Outcome> CommandDispatcher::findText()
 {
-    const QString wanted = m_prompter.inputBox(QStringLiteral("Please enter your search string:"),
-                                               QStringLiteral("Zoeken"));
+    const QString wanted = m_prompter.inputBox(
+        QStringLiteral("Please enter your search string:"), QStringLiteral("Zoeken"));
     const QString text = m_textBox.text();
     const qsizetype position = text.isEmpty() ? 0 : text.indexOf(wanted) + 1;
     if (position == 0)

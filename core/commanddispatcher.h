@@ -12,14 +12,24 @@
 class CommandDispatcher
 {
 public:
-    enum Command { New = 0, Open = 1, Save = 2, Print = 3, Cut = 4, Paste = 5, Copy = 6, Undo = 7, Find = 8 };
+    enum Command {
+        New = 0,
+        Open = 1,
+        Save = 2,
+        Print = 3,
+        Cut = 4,
+        Paste = 5,
+        Copy = 6,
+        Undo = 7,
+        Find = 8
+    };
 
     CommandDispatcher(DocumentState &state,
-                      TextControl &textBox,
-                      CommonDialog &commonDialog,
-                      Prompter &prompter,
-                      Printer &printer,
-                      FileStore &files);
+        TextControl &textBox,
+        CommonDialog &commonDialog,
+        Prompter &prompter,
+        Printer &printer,
+        FileStore &files);
 
     // Returns true when the command ran to its end; false when the user stopped it or it
     // failed, in which case the reason has already been reported.

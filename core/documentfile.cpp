@@ -15,7 +15,8 @@ const QByteArray Utf16BeBom("\xFE\xFF", 2);
 
 // Stateless so a truncated sequence at the end counts as an error; a second byte-order mark
 // after ours is text and must be kept, not swallowed.
-constexpr auto StrictFlags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+constexpr auto StrictFlags
+    = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
 
 std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByteArrayView bytes)
 {
@@ -90,8 +91,8 @@ QString lineEndingText(LineEnding ending)
 Failure unencodable()
 {
     return { FailureNumber::UnencodableText,
-             QStringLiteral("The text holds characters that this file's encoding cannot store; "
-                            "the file was not changed") };
+        QStringLiteral("The text holds characters that this file's encoding cannot store; "
+                       "the file was not changed") };
 }
 
 std::optional<QByteArray> encodeStrictly(QStringConverter::Encoding encoding, const QString &text)

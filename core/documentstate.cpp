@@ -24,5 +24,6 @@ void DocumentState::setTitle(const QString &title)
 QString DocumentState::saveChangesPrompt() const
 {
     const QString name = m_currentFile.isEmpty() ? QStringLiteral("(Untitled)") : m_currentFile;
-    return QStringLiteral("The file ") + name + QStringLiteral(" has changed.\rDo you wish to save changes?");
+    return QStringLiteral("The file ") + name
+        + QStringLiteral(" has changed.\rDo you wish to save changes?");
 }

@@ -57,8 +57,8 @@ QString WidgetCommonDialog::qtNameFilters(const QString &filter)
         const int paren = description.indexOf(QLatin1Char('('));
         if (paren >= 0)
             description = description.left(paren).trimmed();
-        lines << description + QStringLiteral(" (") + pattern.replace(QLatin1Char(';'), QLatin1Char(' '))
-                + QLatin1Char(')');
+        lines << description + QStringLiteral(" (")
+                + pattern.replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
     }
     return lines.join(QStringLiteral(";;"));
 }

@@ -16,7 +16,6 @@ QFont ControlFont::toQFont() const
 
 bool ControlFont::operator==(const ControlFont &other) const
 {
-    return name == other.name && size == other.size && bold == other.bold
-        && italic == other.italic && underline == other.underline
-        && strikethrough == other.strikethrough;
+    return name == other.name && size == other.size && bold == other.bold && italic == other.italic
+        && underline == other.underline && strikethrough == other.strikethrough;
 }

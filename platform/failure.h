@@ -12,7 +12,10 @@ struct Failure
     int number = 0;
     QString description;
 
-    QString message() const { return QString::number(number) + QStringLiteral(" - ") + description; }
+    QString message() const
+    {
+        return QString::number(number) + QStringLiteral(" - ") + description;
+    }
     bool operator==(const Failure &other) const
     {
         return number == other.number && description == other.description;

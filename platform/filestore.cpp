@@ -26,9 +26,10 @@ Failure writeFailure(const QFileDevice &device, const QFileInfo &target)
     if (!QFileInfo(target.absolutePath()).isWritable())
         return failure(FailureNumber::PermissionDenied, "Permission denied");
     if (device.error() == QFileDevice::WriteError)
-        return { FailureNumber::DeviceIO, QStringLiteral("Device I/O error: ") + device.errorString() };
+        return { FailureNumber::DeviceIO,
+            QStringLiteral("Device I/O error: ") + device.errorString() };
     return { FailureNumber::PathFileAccess,
-             QStringLiteral("Path/File access error: ") + device.errorString() };
+        QStringLiteral("Path/File access error: ") + device.errorString() };
 }
 
 } // namespace
@@ -57,11 +58,12 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path)
         if (!info.isReadable() || file.error() == QFileDevice::PermissionsError)
             return failure(FailureNumber::PermissionDenied, "Permission denied");
         return Failure { FailureNumber::PathFileAccess,
-                         QStringLiteral("Path/File access error: ") + file.errorString() };
+            QStringLiteral("Path/File access error: ") + file.errorString() };
     }
     QByteArray bytes = file.read(MaximumFileSize + 1);
     if (file.error() != QFileDevice::NoError)
-        return Failure { FailureNumber::DeviceIO, QStringLiteral("Device I/O error: ") + file.errorString() };
+        return Failure { FailureNumber::DeviceIO,
+            QStringLiteral("Device I/O error: ") + file.errorString() };
     if (bytes.size() > MaximumFileSize)
         return failure(FailureNumber::FileTooLarge, "File is too large to open (over 1 GiB)");
     return bytes;

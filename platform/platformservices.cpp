@@ -9,6 +9,8 @@ PlatformServices PlatformServices::desktop()
     services.commonDialog = std::make_unique<WidgetCommonDialog>();
     services.printer = std::make_unique<DocumentPrinter>();
     services.files = std::make_unique<DiskFileStore>();
-    services.endProgram = [] { QCoreApplication::exit(0); };
+    services.endProgram = [] {
+        QCoreApplication::exit(0);
+    };
     return services;
 }

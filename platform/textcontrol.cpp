@@ -91,8 +91,8 @@ void TextControl::setSelLength(int length)
     QTextCursor cursor = textCursor();
     const int start = cursor.selectionStart();
     cursor.setPosition(start);
-    cursor.setPosition(qBound(0, start + length, document()->characterCount() - 1),
-                       QTextCursor::KeepAnchor);
+    cursor.setPosition(
+        qBound(0, start + length, document()->characterCount() - 1), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 
@@ -154,7 +154,8 @@ void TextControl::onContentsChange(int, int removed, int added)
 
 bool TextControl::event(QEvent *event)
 {
-    if (event->type() == QEvent::ShortcutOverride && isMenuShortcut(static_cast<QKeyEvent *>(event))) {
+    if (event->type() == QEvent::ShortcutOverride
+        && isMenuShortcut(static_cast<QKeyEvent *>(event))) {
         event->ignore();
         return false;
     }
@@ -174,8 +175,9 @@ void TextControl::keyPressEvent(QKeyEvent *event)
 void TextControl::mouseReleaseEvent(QMouseEvent *event)
 {
     QPlainTextEdit::mouseReleaseEvent(event);
-    Q_EMIT mouseUp(mouseButtonCode(event->button()), shiftStateCode(event->modifiers()),
-                   event->position().toPoint());
+    Q_EMIT mouseUp(mouseButtonCode(event->button()),
+        shiftStateCode(event->modifiers()),
+        event->position().toPoint());
 }
 
 void TextControl::contextMenuEvent(QContextMenuEvent *event)

@@ -3,8 +3,8 @@
 #include <utility>
 
 ShutDown::ShutDown(CommandDispatcher &commands,
-                   std::function<void()> saveRegisterSettings,
-                   std::function<void()> endProgram)
+    std::function<void()> saveRegisterSettings,
+    std::function<void()> endProgram)
     : m_commands(commands)
     , m_saveRegisterSettings(std::move(saveRegisterSettings))
     , m_endProgram(std::move(endProgram))

@@ -10,8 +10,8 @@ class ShutDown
 {
 public:
     ShutDown(CommandDispatcher &commands,
-             std::function<void()> saveRegisterSettings,
-             std::function<void()> endProgram);
+        std::function<void()> saveRegisterSettings,
+        std::function<void()> endProgram);
 
     // Returns true when the program is ending; false when it goes on, nothing changed.
     bool SaveChanges();

@@ -8,10 +8,8 @@ QString argumentText(const QStringList &arguments)
     return text;
 }
 
-void openCommandLineDocument(CommandDispatcher &commands,
-                             DocumentState &state,
-                             Prompter &prompter,
-                             const QString &argument)
+void openCommandLineDocument(
+    CommandDispatcher &commands, DocumentState &state, Prompter &prompter, const QString &argument)
 {
     if (!argument.isEmpty()) {
         if (MaybeFailure failure = commands.readDocumentFile(argument))

@@ -10,7 +10,5 @@ QString argumentText(const QStringList &arguments);
 
 // Opens the document named on the command line, if any. A file that cannot be read is
 // reported and the program starts with an untitled, empty document.
-void openCommandLineDocument(CommandDispatcher &commands,
-                             DocumentState &state,
-                             Prompter &prompter,
-                             const QString &argument);
+void openCommandLineDocument(
+    CommandDispatcher &commands, DocumentState &state, Prompter &prompter, const QString &argument);

@@ -76,7 +76,8 @@ void TestCommandDispatcher::newDocument_data()
     QTest::newRow("modified, No: dropped") << true << int(MsgBox::No) << false << true;
     QTest::newRow("modified, Cancel: kept") << true << int(MsgBox::Cancel) << false << false;
     QTest::newRow("modified, Yes, saved") << true << int(MsgBox::Yes) << false << true;
-    QTest::newRow("modified, Yes, save dialog cancelled: kept") << true << int(MsgBox::Yes) << true << false;
+    QTest::newRow("modified, Yes, save dialog cancelled: kept")
+        << true << int(MsgBox::Yes) << true << false;
 }
 
 void TestCommandDispatcher::newDocument()
@@ -152,9 +153,12 @@ void TestCommandDispatcher::failedOpenChangesNothing_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing file") << "missing.txt" << "53 - File not found";
-    QTest::newRow("folder") << "." << "75 - Path/File access error";
-    QTest::newRow("missing folder") << "gone/x.txt" << "76 - Path not found";
+    QTest::newRow("missing file") << "missing.txt"
+                                  << "53 - File not found";
+    QTest::newRow("folder") << "."
+                            << "75 - Path/File access error";
+    QTest::newRow("missing folder") << "gone/x.txt"
+                                    << "76 - Path not found";
 }
 
 void TestCommandDispatcher::failedOpenChangesNothing()
@@ -261,7 +265,8 @@ void TestCommandDispatcher::saveAsReportsFailuresButNotCancel()
     w->dialog->choose(w->path(QStringLiteral(".")));
     w->prompter->answerMessage(MsgBox::Ok);
     w->form->commands().SaveAs();
-    QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("75 - Path/File access error"));
+    QCOMPARE(
+        w->prompter->messages.constFirst().text, QStringLiteral("75 - Path/File access error"));
     QVERIFY(doc().TextChanged());
     QCOMPARE(doc().CurrentFile(), QString());
 }
@@ -365,12 +370,18 @@ void TestCommandDispatcher::find_data()
     QTest::addColumn<QString>("document");
     QTest::addColumn<QString>("search");
     QTest::addColumn<bool>("notFound");
-    QTest::newRow("[abc] in [xabcx]: silent") << "xabcx\n" << "abc" << false;
-    QTest::newRow("[zzz] in [xabcx]: not found") << "xabcx\n" << "zzz" << true;
-    QTest::newRow("[abc] in [ABC]: case differs") << "ABC\n" << "abc" << true;
-    QTest::newRow("cancelled in a text: silent") << "ABC\n" << "" << false;
-    QTest::newRow("cancelled in an empty document") << "" << "" << true;
-    QTest::newRow("[c d] across a line break is not found") << "c\nd\n" << "c d" << true;
+    QTest::newRow("[abc] in [xabcx]: silent") << "xabcx\n"
+                                              << "abc" << false;
+    QTest::newRow("[zzz] in [xabcx]: not found") << "xabcx\n"
+                                                 << "zzz" << true;
+    QTest::newRow("[abc] in [ABC]: case differs") << "ABC\n"
+                                                  << "abc" << true;
+    QTest::newRow("cancelled in a text: silent") << "ABC\n"
+                                                 << "" << false;
+    QTest::newRow("cancelled in an empty document") << ""
+                                                    << "" << true;
+    QTest::newRow("[c d] across a line break is not found") << "c\nd\n"
+                                                            << "c d" << true;
 }
 
 void TestCommandDispatcher::find()
@@ -384,7 +395,8 @@ void TestCommandDispatcher::find()
     if (notFound)
         w->prompter->answerMessage(MsgBox::Ok);
     QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Find));
-    QCOMPARE(w->prompter->inputs.constFirst().text, QStringLiteral("Please enter your search string:"));
+    QCOMPARE(
+        w->prompter->inputs.constFirst().text, QStringLiteral("Please enter your search string:"));
     QCOMPARE(w->prompter->inputs.constFirst().title, QStringLiteral("Zoeken"));
     QCOMPARE(w->prompter->messages.size(), notFound ? 1 : 0);
     if (notFound) {

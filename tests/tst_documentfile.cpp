@@ -28,41 +28,45 @@ void TestDocumentFile::decodes_data()
     QTest::addColumn<LineEnding>("ending");
 
     const auto sys = TextEncoding::System;
-    QTest::newRow("[one CRLF two CRLF]") << QByteArray("one\r\ntwo\r\n") << "one\ntwo\n" << sys << LineEnding::CrLf;
-    QTest::newRow("[one CRLF two] last line without ending")
-        << QByteArray("one\r\ntwo") << "one\ntwo\n" << sys << LineEnding::CrLf;
-    QTest::newRow("[one LF two LF]") << QByteArray("one\ntwo\n") << "one\ntwo\n" << sys << LineEnding::Lf;
-    QTest::newRow("[one CR two]") << QByteArray("one\rtwo") << "one\ntwo\n" << sys << LineEnding::Cr;
+    QTest::newRow("[one CRLF two CRLF]") << QByteArray("one\r\ntwo\r\n") << "one\ntwo\n"
+                                         << sys << LineEnding::CrLf;
+    QTest::newRow("[one CRLF two] last line without ending") << QByteArray(
+        "one\r\ntwo") << "one\ntwo\n" << sys << LineEnding::CrLf;
+    QTest::newRow("[one LF two LF]") << QByteArray("one\ntwo\n") << "one\ntwo\n"
+                                     << sys << LineEnding::Lf;
+    QTest::newRow("[one CR two]") << QByteArray("one\rtwo") << "one\ntwo\n"
+                                  << sys << LineEnding::Cr;
     QTest::newRow("[] empty file") << QByteArray() << QString() << sys << LineEnding::CrLf;
     QTest::newRow("[CRLF] one empty line") << QByteArray("\r\n") << "\n" << sys << LineEnding::CrLf;
-    QTest::newRow("[abc] no line end at all") << QByteArray("abc") << "abc\n" << sys << LineEnding::CrLf;
-    QTest::newRow("[a CRLF CRLF b] blank line kept")
-        << QByteArray("a\r\n\r\nb\r\n") << "a\n\nb\n" << sys << LineEnding::CrLf;
+    QTest::newRow("[abc] no line end at all") << QByteArray("abc") << "abc\n"
+                                              << sys << LineEnding::CrLf;
+    QTest::newRow("[a CRLF CRLF b] blank line kept") << QByteArray("a\r\n\r\nb\r\n") << "a\n\nb\n"
+                                                     << sys << LineEnding::CrLf;
     QTest::newRow("UTF-8 without mark")
-        << QByteArray("gr\xC3\xBC\xC3\x9F dich \xE2\x82\xAC\r\n") << QString::fromUtf8("grüß dich €\n") << sys
-        << LineEnding::CrLf;
-    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFhi\n") << "hi\n" << TextEncoding::Utf8Bom
-                                     << LineEnding::Lf;
+        << QByteArray("gr\xC3\xBC\xC3\x9F dich \xE2\x82\xAC\r\n")
+        << QString::fromUtf8("grüß dich €\n") << sys << LineEnding::CrLf;
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFhi\n") << "hi\n"
+                                     << TextEncoding::Utf8Bom << LineEnding::Lf;
     QTest::newRow("UTF-8 mark twice keeps the second as text")
         << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFhi\n") << QString(QChar(0xFEFF)) + "hi\n"
         << TextEncoding::Utf8Bom << LineEnding::Lf;
-    QTest::newRow("UTF-16LE with mark")
-        << QByteArray("\xFF\xFEh\0i\0\r\0\n\0", 10) << "hi\n" << TextEncoding::Utf16LeBom << LineEnding::CrLf;
-    QTest::newRow("UTF-16BE with mark")
-        << QByteArray("\xFE\xFF\0h\0i\0\n", 8) << "hi\n" << TextEncoding::Utf16BeBom << LineEnding::Lf;
+    QTest::newRow("UTF-16LE with mark") << QByteArray("\xFF\xFEh\0i\0\r\0\n\0", 10) << "hi\n"
+                                        << TextEncoding::Utf16LeBom << LineEnding::CrLf;
+    QTest::newRow("UTF-16BE with mark") << QByteArray("\xFE\xFF\0h\0i\0\n", 8) << "hi\n"
+                                        << TextEncoding::Utf16BeBom << LineEnding::Lf;
     QTest::newRow("UTF-16 mark with odd length falls back")
-        << QByteArray("\xFF\xFEh\0i", 5) << QString::fromUtf8("ÿþh\0i\n", 8) << TextEncoding::Windows1252
-        << LineEnding::CrLf;
+        << QByteArray("\xFF\xFEh\0i", 5) << QString::fromUtf8("ÿþh\0i\n", 8)
+        << TextEncoding::Windows1252 << LineEnding::CrLf;
     QTest::newRow("invalid UTF-8 read as Windows-1252")
-        << QByteArray("caf\xE9 \x80\r\n") << QString::fromUtf8("café €\n") << TextEncoding::Windows1252
-        << LineEnding::CrLf;
+        << QByteArray("caf\xE9 \x80\r\n") << QString::fromUtf8("café €\n")
+        << TextEncoding::Windows1252 << LineEnding::CrLf;
     QTest::newRow("truncated UTF-8 sequence at the end")
         << QByteArray("ok\xE2\x82") << QString::fromUtf8("okâ‚\n") << TextEncoding::Windows1252
         << LineEnding::CrLf;
-    QTest::newRow("no-break space kept") << QByteArray("a\xC2\xA0z\n") << QString::fromUtf8("a\u00A0z\n") << sys
-                                         << LineEnding::Lf;
-    QTest::newRow("NUL byte kept") << QByteArray("a\0b\n", 4) << QString::fromUtf8("a\0b\n", 4) << sys
-                                   << LineEnding::Lf;
+    QTest::newRow("no-break space kept")
+        << QByteArray("a\xC2\xA0z\n") << QString::fromUtf8("a\u00A0z\n") << sys << LineEnding::Lf;
+    QTest::newRow("NUL byte kept")
+        << QByteArray("a\0b\n", 4) << QString::fromUtf8("a\0b\n", 4) << sys << LineEnding::Lf;
 }
 
 void TestDocumentFile::decodes()
@@ -88,7 +92,8 @@ void TestDocumentFile::unchangedFileSavesToSameBytes_data()
     QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFna\xC3\xAFve\r\n");
     QTest::newRow("UTF-16LE mark") << QByteArray("\xFF\xFEx\0\n\0", 6);
     QTest::newRow("UTF-16BE mark") << QByteArray("\xFE\xFF\0x\0\r\0\n", 8);
-    QTest::newRow("Windows-1252 with undefined bytes") << QByteArray("\x81\x8D\x8F\x90\x9D\xFF\x80\r\n");
+    QTest::newRow("Windows-1252 with undefined bytes")
+        << QByteArray("\x81\x8D\x8F\x90\x9D\xFF\x80\r\n");
     QTest::newRow("tabs and trailing spaces") << QByteArray("\tindent  \r\n");
 }
 
@@ -107,7 +112,8 @@ void TestDocumentFile::writesLineEndingsAndFinalBreak_data()
     QTest::addColumn<LineEnding>("ending");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("[abc] gets one CRLF") << "abc" << LineEnding::CrLf << QByteArray("abc\r\n");
-    QTest::newRow("[abc LF] gets no second one") << "abc\n" << LineEnding::CrLf << QByteArray("abc\r\n");
+    QTest::newRow("[abc LF] gets no second one") << "abc\n"
+                                                 << LineEnding::CrLf << QByteArray("abc\r\n");
     QTest::newRow("[] stays empty") << "" << LineEnding::CrLf << QByteArray();
     QTest::newRow("[a LF b] as LF") << "a\nb" << LineEnding::Lf << QByteArray("a\nb\n");
     QTest::newRow("[a LF b] as CR") << "a\nb" << LineEnding::Cr << QByteArray("a\rb\r");
@@ -129,9 +135,11 @@ void TestDocumentFile::refusesCharactersTheEncodingCannotHold_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<TextEncoding>("encoding");
     QTest::newRow("CJK in Windows-1252") << QString::fromUtf8("日本") << TextEncoding::Windows1252;
-    QTest::newRow("C1 control that 1252 uses for the euro") << QString(QChar(0x80)) << TextEncoding::Windows1252;
+    QTest::newRow("C1 control that 1252 uses for the euro")
+        << QString(QChar(0x80)) << TextEncoding::Windows1252;
     QTest::newRow("lone surrogate in UTF-8") << QString(QChar(0xD800)) << TextEncoding::System;
-    QTest::newRow("lone surrogate in UTF-8 with mark") << QString(QChar(0xDC00)) << TextEncoding::Utf8Bom;
+    QTest::newRow("lone surrogate in UTF-8 with mark")
+        << QString(QChar(0xDC00)) << TextEncoding::Utf8Bom;
 }
 
 void TestDocumentFile::refusesCharactersTheEncodingCannotHold()

@@ -75,7 +75,8 @@ void TestFileStore::writeFailuresKeepTheOldFile()
 {
     QFETCH(QString, name);
     QFETCH(int, number);
-    const MaybeFailure failure = m_store.writeFile(name.isEmpty() ? QString() : path(name), "new\r\n");
+    const MaybeFailure failure
+        = m_store.writeFile(name.isEmpty() ? QString() : path(name), "new\r\n");
     QVERIFY(failure);
     QCOMPARE(failure->number, number);
     QCOMPARE(m_store.readFile(path(QStringLiteral("old.txt"))).value(), QByteArray("old text\r\n"));
@@ -100,8 +101,10 @@ void TestFileStore::permissionFailures()
 
     const QString lockedFolder = path(QStringLiteral("folder"));
     QVERIFY(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner));
-    const MaybeFailure inLockedFolder = m_store.writeFile(lockedFolder + QStringLiteral("/new.txt"), "x");
-    QVERIFY(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const MaybeFailure inLockedFolder
+        = m_store.writeFile(lockedFolder + QStringLiteral("/new.txt"), "x");
+    QVERIFY(QFile::setPermissions(
+        lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(inLockedFolder);
     QCOMPARE(inLockedFolder->number, FailureNumber::PermissionDenied);
 }
@@ -113,8 +116,9 @@ void TestFileStore::saveReplacesContentsAndKeepsPermissions()
     QVERIFY(QFile::setPermissions(target, mode));
     QVERIFY(!m_store.writeFile(target, "short\n"));
     QCOMPARE(m_store.readFile(target).value(), QByteArray("short\n"));
-    const auto permissionBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-        | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const auto permissionBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+        | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
     QCOMPARE(QFile::permissions(target) & permissionBits, mode);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { QStringLiteral("old.txt") });
 }

@@ -8,9 +8,9 @@
 #include "ui/tarnbar.h"
 #include "ui/tiledpicture.h"
 
+#include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
-#include <QClipboard>
 #include <QtTest>
 
 class TestForm1 : public QObject
@@ -67,16 +67,36 @@ void TestForm1::menuTree()
         }
     }
     const QStringList expected = {
-        "mnuBestand=&File",        "  mnuNew=&New Ctrl+N",     "  mnuOpen=&Open... Ctrl+O",
-        "  mnuSave=&Save Ctrl+S",  "  mnuSaveAs=Save &as...",  "  mnuSep1=-",
-        "  mnuPrint=&Print... Ctrl+P", "  mnuSep2=-",           "  mnuExit=E&xit",
-        "mnuEdit=E&dit",           "  mnuUndo=&Undo Ctrl+Z",   "  mnuSep4=-",
-        "  mnuCut=&Cut Ctrl+X",    "  mnuCopy=C&opy Ctrl+C",   "  mnuPaste=&Paste Ctrl+V",
-        "  mnuSep3=-",             "  mnuSelectAll=&Select all Ctrl+A", "  mnuFind=&Find... Ctrl+F",
-        "mnuExtra=E&xtra",         "  mnuWordwrap=&Wordwrap",  "  mnuSep7=-",
-        "  mnuOpties=&Font...",    "  mnuTexture=&Background...", "  mnuSep8=-",
-        "  mnuCenter=&Center OmrikNote", "mnuHelp=&Help",       "  mnuInternet=&OMRIK - The Mavren homepage",
-        "  mnuSendMail=&Send e-mail", "  mnuSep6=-",           "  mnuInfo=&About...",
+        "mnuBestand=&File",
+        "  mnuNew=&New Ctrl+N",
+        "  mnuOpen=&Open... Ctrl+O",
+        "  mnuSave=&Save Ctrl+S",
+        "  mnuSaveAs=Save &as...",
+        "  mnuSep1=-",
+        "  mnuPrint=&Print... Ctrl+P",
+        "  mnuSep2=-",
+        "  mnuExit=E&xit",
+        "mnuEdit=E&dit",
+        "  mnuUndo=&Undo Ctrl+Z",
+        "  mnuSep4=-",
+        "  mnuCut=&Cut Ctrl+X",
+        "  mnuCopy=C&opy Ctrl+C",
+        "  mnuPaste=&Paste Ctrl+V",
+        "  mnuSep3=-",
+        "  mnuSelectAll=&Select all Ctrl+A",
+        "  mnuFind=&Find... Ctrl+F",
+        "mnuExtra=E&xtra",
+        "  mnuWordwrap=&Wordwrap",
+        "  mnuSep7=-",
+        "  mnuOpties=&Font...",
+        "  mnuTexture=&Background...",
+        "  mnuSep8=-",
+        "  mnuCenter=&Center OmrikNote",
+        "mnuHelp=&Help",
+        "  mnuInternet=&OMRIK - The Mavren homepage",
+        "  mnuSendMail=&Send e-mail",
+        "  mnuSep6=-",
+        "  mnuInfo=&About...",
     };
     QCOMPARE(seen, expected);
 }
@@ -84,7 +104,9 @@ void TestForm1::menuTree()
 void TestForm1::toolbarButtonsInTheirOrder()
 {
     QList<Softbutton *> buttons = w->form->tarnBar()->findChildren<Softbutton *>();
-    std::sort(buttons.begin(), buttons.end(), [](Softbutton *a, Softbutton *b) { return a->x() < b->x(); });
+    std::sort(buttons.begin(), buttons.end(), [](Softbutton *a, Softbutton *b) {
+        return a->x() < b->x();
+    });
     QStringList seen;
     for (Softbutton *button : buttons) {
         seen << QString::number(button->Index()) + QLatin1Char(':') + button->toolTip();
@@ -93,8 +115,15 @@ void TestForm1::toolbarButtonsInTheirOrder()
         QVERIFY(!button->icon().isNull());
     }
     QCOMPARE(seen,
-             QStringList({ "0:New", "1:Open...", "2:Save", "3:Print...", "4:Cut", "6:Copy", "5:Paste",
-                           "7:Undo", "8:Find..." }));
+        QStringList({ "0:New",
+            "1:Open...",
+            "2:Save",
+            "3:Print...",
+            "4:Cut",
+            "6:Copy",
+            "5:Paste",
+            "7:Undo",
+            "8:Find..." }));
     QCOMPARE(buttons.at(0)->x(), 14);
     QCOMPARE(buttons.at(8)->x(), 220);
 
@@ -145,16 +174,21 @@ void TestForm1::toolbarButtonAndMenuEntryRunTheSameCommand()
         QStringList kinds;
         for (const ScriptedDialog::Shown &shown : w->dialog->shown)
             kinds << shown.kind;
-        return QStringList { w->form->textBox()->text(), QGuiApplication::clipboard()->text(),
-                             QString::number(w->prompter->messages.size()), kinds.join(QLatin1Char(',')) };
+        return QStringList { w->form->textBox()->text(),
+            QGuiApplication::clipboard()->text(),
+            QString::number(w->prompter->messages.size()),
+            kinds.join(QLatin1Char(',')) };
     };
     const QStringList byButton = trace([this, index] {
         const auto name = QStringLiteral("Softbutton%1").arg(index);
         QTest::mouseClick(w->form->findChild<Softbutton *>(name), Qt::LeftButton);
     });
-    const QStringList byMenu = trace([this, menuEntry] { w->form->menuAction(menuEntry)->trigger(); });
+    const QStringList byMenu = trace([this, menuEntry] {
+        w->form->menuAction(menuEntry)->trigger();
+    });
     QCOMPARE(byButton, byMenu);
-    const QStringList untouched = { QStringLiteral("abc"), QStringLiteral("CLIP"), QStringLiteral("0"), QString() };
+    const QStringList untouched
+        = { QStringLiteral("abc"), QStringLiteral("CLIP"), QStringLiteral("0"), QString() };
     QVERIFY2(byButton != untouched, "the command left no trace");
 }
 
@@ -274,8 +308,12 @@ void TestForm1::tarnBarProperties()
     QCOMPARE(changed.at(0).at(0).toString(), QStringLiteral("BackColor"));
 
     QSignalSpy moved(bar, &TarnBar::MouseMove);
-    QMouseEvent move(QEvent::MouseMove, QPointF(250, 10), QPointF(250, 10), Qt::NoButton, Qt::NoButton,
-                     Qt::ShiftModifier);
+    QMouseEvent move(QEvent::MouseMove,
+        QPointF(250, 10),
+        QPointF(250, 10),
+        Qt::NoButton,
+        Qt::NoButton,
+        Qt::ShiftModifier);
     QApplication::sendEvent(bar, &move);
     QCOMPARE(moved.size(), 1);
     QCOMPARE(moved.at(0).at(1).toInt(), 1);
@@ -292,8 +330,10 @@ void TestForm1::shutDown_data()
     QTest::newRow("Cancel: goes on") << true << int(MsgBox::Cancel) << "" << false;
     QTest::newRow("No: ends, edits dropped") << true << int(MsgBox::No) << "" << true;
     QTest::newRow("Yes: saves, then ends") << true << int(MsgBox::Yes) << "out.txt" << true;
-    QTest::newRow("Yes, save cancelled: goes on") << true << int(MsgBox::Yes) << "<cancel>" << false;
-    QTest::newRow("Yes, save fails: goes on") << true << int(MsgBox::Yes) << "missing/out.txt" << false;
+    QTest::newRow("Yes, save cancelled: goes on")
+        << true << int(MsgBox::Yes) << "<cancel>" << false;
+    QTest::newRow("Yes, save fails: goes on")
+        << true << int(MsgBox::Yes) << "missing/out.txt" << false;
 }
 
 void TestForm1::shutDown()

@@ -21,7 +21,8 @@ private:
 QString TestPrinting::pdfText(const QString &pdf)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") });
+    process.start(
+        QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") });
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         return QStringLiteral("<pdftotext failed>");
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -50,11 +51,13 @@ void TestPrinting::printsTheWholeTextInTheEditorsFont()
     QVERIFY(!printer.printText(text, font));
 
     const QString printed = pdfText(pdf);
-    QVERIFY2(printed.contains(QStringLiteral("Line 1 of the letter")), qPrintable(printed.left(200)));
+    QVERIFY2(
+        printed.contains(QStringLiteral("Line 1 of the letter")), qPrintable(printed.left(200)));
     QVERIFY(printed.contains(QStringLiteral("Line 120 of the letter")));
     QVERIFY2(printed.count(QLatin1Char('\f')) >= 2, "a long text is split into pages");
-    QVERIFY2(!printed.contains(QRegularExpression(QStringLiteral("^\\s*1\\s*$"), QRegularExpression::MultilineOption)),
-             "no page numbers of our own");
+    QVERIFY2(!printed.contains(QRegularExpression(
+                 QStringLiteral("^\\s*1\\s*$"), QRegularExpression::MultilineOption)),
+        "no page numbers of our own");
     QVERIFY2(pdfFonts(pdf).contains(QStringLiteral("DejaVuSerif-Bold")), qPrintable(pdfFonts(pdf)));
 }
 

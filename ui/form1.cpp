@@ -28,14 +28,21 @@ struct ToolbarButton
 
 // Left to right; Copy stands before Paste although its command number is higher.
 const ToolbarButton ToolbarButtons[] = {
-    { 0, 210, "new", "New" },   { 1, 570, "open", "Open..." }, { 2, 930, "save", "Save" },
-    { 3, 1290, "print", "Print..." }, { 4, 1770, "cut", "Cut" },   { 6, 2130, "copy", "Copy" },
-    { 5, 2490, "paste", "Paste" },    { 7, 2850, "undo", "Undo" }, { 8, 3300, "find", "Find..." },
+    { 0, 210, "new", "New" },
+    { 1, 570, "open", "Open..." },
+    { 2, 930, "save", "Save" },
+    { 3, 1290, "print", "Print..." },
+    { 4, 1770, "cut", "Cut" },
+    { 6, 2130, "copy", "Copy" },
+    { 5, 2490, "paste", "Paste" },
+    { 7, 2850, "undo", "Undo" },
+    { 8, 3300, "find", "Find..." },
 };
 
 QRect twipsRect(double left, double top, double width, double height)
 {
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+    return QRect(
+        twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
 } // namespace
@@ -49,18 +56,23 @@ Form1::Form1(PlatformServices services, QWidget *parent)
     createControls();
     createToolBar();
     m_commands = std::make_unique<CommandDispatcher>(m_document,
-                                                     *m_textBox,
-                                                     *m_services.commonDialog,
-                                                     *m_services.prompter,
-                                                     *m_services.printer,
-                                                     *m_services.files);
+        *m_textBox,
+        *m_services.commonDialog,
+        *m_services.prompter,
+        *m_services.printer,
+        *m_services.files);
     // The settings store joins here: its writer runs just before the program ends.
-    m_shutDown = std::make_unique<ShutDown>(*m_commands, std::function<void()>(), m_services.endProgram);
+    m_shutDown
+        = std::make_unique<ShutDown>(*m_commands, std::function<void()>(), m_services.endProgram);
     m_menu = std::make_unique<MainMenu>(menuBar());
     connectMenus();
     connect(&m_document, &DocumentState::titleChanged, this, &QWidget::setWindowTitle);
-    connect(m_textBox, &TextControl::changed, this, [this] { m_document.setTextChanged(true); });
-    connect(m_textBox, &TextControl::mouseUp, this, [this](int button) { onTextMouseUp(button); });
+    connect(m_textBox, &TextControl::changed, this, [this] {
+        m_document.setTextChanged(true);
+    });
+    connect(m_textBox, &TextControl::mouseUp, this, [this](int button) {
+        onTextMouseUp(button);
+    });
     resize(twipsToPixels(7575), twipsToPixels(4845) + menuBar()->sizeHint().height());
 }
 
@@ -92,10 +104,14 @@ void Form1::createControls()
 void Form1::createToolBar()
 {
     for (const ToolbarButton &spec : ToolbarButtons) {
-        const QString glyph = QStringLiteral(":/assets/toolbar/%1.xpm").arg(QLatin1String(spec.glyph));
-        auto *button = new Softbutton(spec.index, glyph, QString::fromUtf8(spec.tooltip), m_tarnBar);
+        const QString glyph
+            = QStringLiteral(":/assets/toolbar/%1.xpm").arg(QLatin1String(spec.glyph));
+        auto *button
+            = new Softbutton(spec.index, glyph, QString::fromUtf8(spec.tooltip), m_tarnBar);
         button->move(twipsToPixels(spec.left), twipsToPixels(45));
-        connect(button, &Softbutton::Click, this, [this](int index) { m_commands->ButtonClick(index); });
+        connect(button, &Softbutton::Click, this, [this](int index) {
+            m_commands->ButtonClick(index);
+        });
     }
     m_line2 = m_tarnBar->addLine(QLineF(3735, 15, 7575, 15), QPalette::Button);
     m_tarnBar->addLine(QLineF(3720, 0, 3720, 435), QPalette::Dark);
@@ -104,10 +120,14 @@ void Form1::createToolBar()
 void Form1::connectMenus()
 {
     const std::pair<const char *, int> commandEntries[] = {
-        { "mnuNew", CommandDispatcher::New },     { "mnuOpen", CommandDispatcher::Open },
-        { "mnuSave", CommandDispatcher::Save },   { "mnuPrint", CommandDispatcher::Print },
-        { "mnuUndo", CommandDispatcher::Undo },   { "mnuCut", CommandDispatcher::Cut },
-        { "mnuCopy", CommandDispatcher::Copy },   { "mnuPaste", CommandDispatcher::Paste },
+        { "mnuNew", CommandDispatcher::New },
+        { "mnuOpen", CommandDispatcher::Open },
+        { "mnuSave", CommandDispatcher::Save },
+        { "mnuPrint", CommandDispatcher::Print },
+        { "mnuUndo", CommandDispatcher::Undo },
+        { "mnuCut", CommandDispatcher::Cut },
+        { "mnuCopy", CommandDispatcher::Copy },
+        { "mnuPaste", CommandDispatcher::Paste },
         { "mnuFind", CommandDispatcher::Find },
     };
     for (const auto &[name, index] : commandEntries) {
@@ -116,15 +136,21 @@ void Form1::connectMenus()
             m_commands->ButtonClick(command);
         });
     }
-    connect(menuAction(QStringLiteral("mnuSaveAs")), &QAction::triggered, this, [this] { m_commands->SaveAs(); });
-    connect(menuAction(QStringLiteral("mnuExit")), &QAction::triggered, this, [this] { m_shutDown->SaveChanges(); });
+    connect(menuAction(QStringLiteral("mnuSaveAs")), &QAction::triggered, this, [this] {
+        m_commands->SaveAs();
+    });
+    connect(menuAction(QStringLiteral("mnuExit")), &QAction::triggered, this, [this] {
+        m_shutDown->SaveChanges();
+    });
     connect(menuAction(QStringLiteral("mnuSelectAll")), &QAction::triggered, this, [this] {
         m_commands->SelectAll();
     });
-    connect(menuAction(QStringLiteral("mnuWordwrap")), &QAction::triggered, this, [this](bool checked) {
-        m_textBox->setWordWrap(checked);
-    });
-    connect(menuAction(QStringLiteral("mnuCenter")), &QAction::triggered, this, &Form1::centreOnScreen);
+    connect(
+        menuAction(QStringLiteral("mnuWordwrap")), &QAction::triggered, this, [this](bool checked) {
+            m_textBox->setWordWrap(checked);
+        });
+    connect(
+        menuAction(QStringLiteral("mnuCenter")), &QAction::triggered, this, &Form1::centreOnScreen);
 }
 
 QAction *Form1::menuAction(const QString &name) const
@@ -153,7 +179,8 @@ void Form1::onTextMouseUp(int button)
 void Form1::Form_Resize()
 {
     const QRect outer = frameGeometry();
-    const FormLayout layout = layoutForOuterSize(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+    const FormLayout layout
+        = layoutForOuterSize(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
     m_tarnBar->setLineEndX(m_line2, layout.line2End);
     if (layout.controlWidth) {
         const int width = twipsToPixels(*layout.controlWidth);

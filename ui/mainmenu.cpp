@@ -24,47 +24,47 @@ struct Menu
 // Separator names carry no order; they are names only.
 const Menu MenuTree[] = {
     { "mnuBestand",
-      "&File",
-      {
-          { "mnuNew", "&New", Qt::CTRL | Qt::Key_N },
-          { "mnuOpen", "&Open...", Qt::CTRL | Qt::Key_O },
-          { "mnuSave", "&Save", Qt::CTRL | Qt::Key_S },
-          { "mnuSaveAs", "Save &as..." },
-          { "mnuSep1", "-" },
-          { "mnuPrint", "&Print...", Qt::CTRL | Qt::Key_P },
-          { "mnuSep2", "-" },
-          { "mnuExit", "E&xit" },
-      } },
+        "&File",
+        {
+            { "mnuNew", "&New", Qt::CTRL | Qt::Key_N },
+            { "mnuOpen", "&Open...", Qt::CTRL | Qt::Key_O },
+            { "mnuSave", "&Save", Qt::CTRL | Qt::Key_S },
+            { "mnuSaveAs", "Save &as..." },
+            { "mnuSep1", "-" },
+            { "mnuPrint", "&Print...", Qt::CTRL | Qt::Key_P },
+            { "mnuSep2", "-" },
+            { "mnuExit", "E&xit" },
+        } },
     { "mnuEdit",
-      "E&dit",
-      {
-          { "mnuUndo", "&Undo", Qt::CTRL | Qt::Key_Z },
-          { "mnuSep4", "-" },
-          { "mnuCut", "&Cut", Qt::CTRL | Qt::Key_X },
-          { "mnuCopy", "C&opy", Qt::CTRL | Qt::Key_C },
-          { "mnuPaste", "&Paste", Qt::CTRL | Qt::Key_V },
-          { "mnuSep3", "-" },
-          { "mnuSelectAll", "&Select all", Qt::CTRL | Qt::Key_A },
-          { "mnuFind", "&Find...", Qt::CTRL | Qt::Key_F },
-      } },
+        "E&dit",
+        {
+            { "mnuUndo", "&Undo", Qt::CTRL | Qt::Key_Z },
+            { "mnuSep4", "-" },
+            { "mnuCut", "&Cut", Qt::CTRL | Qt::Key_X },
+            { "mnuCopy", "C&opy", Qt::CTRL | Qt::Key_C },
+            { "mnuPaste", "&Paste", Qt::CTRL | Qt::Key_V },
+            { "mnuSep3", "-" },
+            { "mnuSelectAll", "&Select all", Qt::CTRL | Qt::Key_A },
+            { "mnuFind", "&Find...", Qt::CTRL | Qt::Key_F },
+        } },
     { "mnuExtra",
-      "E&xtra",
-      {
-          { "mnuWordwrap", "&Wordwrap" },
-          { "mnuSep7", "-" },
-          { "mnuOpties", "&Font..." },
-          { "mnuTexture", "&Background..." },
-          { "mnuSep8", "-" },
-          { "mnuCenter", "&Center OmrikNote" },
-      } },
+        "E&xtra",
+        {
+            { "mnuWordwrap", "&Wordwrap" },
+            { "mnuSep7", "-" },
+            { "mnuOpties", "&Font..." },
+            { "mnuTexture", "&Background..." },
+            { "mnuSep8", "-" },
+            { "mnuCenter", "&Center OmrikNote" },
+        } },
     { "mnuHelp",
-      "&Help",
-      {
-          { "mnuInternet", "&OMRIK - The Mavren homepage" },
-          { "mnuSendMail", "&Send e-mail" },
-          { "mnuSep6", "-" },
-          { "mnuInfo", "&About..." },
-      } },
+        "&Help",
+        {
+            { "mnuInternet", "&OMRIK - The Mavren homepage" },
+            { "mnuSendMail", "&Send e-mail" },
+            { "mnuSep6", "-" },
+            { "mnuInfo", "&About..." },
+        } },
 };
 
 } // namespace
@@ -78,7 +78,8 @@ MainMenu::MainMenu(QMenuBar *bar)
         m_menus.insert(menu->objectName(), menu);
         for (const Entry &entry : menuEntry.entries) {
             const QString caption = QString::fromUtf8(entry.caption);
-            QAction *action = caption == QLatin1String("-") ? menu->addSeparator() : menu->addAction(caption);
+            QAction *action
+                = caption == QLatin1String("-") ? menu->addSeparator() : menu->addAction(caption);
             action->setObjectName(QString::fromLatin1(entry.name));
             if (entry.shortcut.key() != Qt::Key_unknown)
                 action->setShortcut(QKeySequence(entry.shortcut));

@@ -12,7 +12,8 @@ QIcon maskedGlyph(const QString &path)
 {
     const QImage image(path);
     QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setMask(QBitmap::fromImage(image.createMaskFromColor(qRgb(192, 192, 192), Qt::MaskInColor)));
+    pixmap.setMask(
+        QBitmap::fromImage(image.createMaskFromColor(qRgb(192, 192, 192), Qt::MaskInColor)));
     return QIcon(pixmap);
 }
 
@@ -31,5 +32,7 @@ Softbutton::Softbutton(int index, const QString &glyphPath, const QString &toolt
     setFocusPolicy(Qt::NoFocus);
     const int side = twipsToPixels(345);
     setFixedSize(side, side);
-    connect(this, &QToolButton::clicked, this, [this] { Q_EMIT Click(m_index); });
+    connect(this, &QToolButton::clicked, this, [this] {
+        Q_EMIT Click(m_index);
+    });
 }

@@ -8,7 +8,8 @@ class Softbutton : public QToolButton
 {
     Q_OBJECT
 public:
-    Softbutton(int index, const QString &glyphPath, const QString &tooltip, QWidget *parent = nullptr);
+    Softbutton(
+        int index, const QString &glyphPath, const QString &tooltip, QWidget *parent = nullptr);
 
     int Index() const { return m_index; }
 

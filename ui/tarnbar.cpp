@@ -84,6 +84,7 @@ void TarnBar::paintEvent(QPaintEvent *)
 void TarnBar::mouseMoveEvent(QMouseEvent *event)
 {
     Q_EMIT MouseMove(mouseButtonCode(event->buttons()),
-                   shiftStateCode(event->modifiers()),
-                    pixelsToTwips(event->position().x()), pixelsToTwips(event->position().y()));
+        shiftStateCode(event->modifiers()),
+        pixelsToTwips(event->position().x()),
+        pixelsToTwips(event->position().y()));
 }

@@ -1,7 +1,7 @@
 #include "ui/tiledpicture.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 TiledPicture::TiledPicture(QWidget *parent)
     : QWidget(parent)

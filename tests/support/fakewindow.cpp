@@ -18,7 +18,9 @@ FakeWindow::FakeWindow()
     services.commonDialog = std::move(scriptedDialog);
     services.printer = std::move(recordingPrinter);
     services.files = std::make_unique<DiskFileStore>();
-    services.endProgram = [this] { ++endProgramCalls; };
+    services.endProgram = [this] {
+        ++endProgramCalls;
+    };
     form = std::make_unique<Form1>(std::move(services));
 }
 
@@ -49,8 +51,10 @@ void FakeWindow::setUnchangedText(const QString &text)
 
 void FakeWindow::verifyScriptsUsed() const
 {
-    QVERIFY2(prompter->unexpected.isEmpty(), qPrintable(prompter->unexpected.join(QLatin1String(" | "))));
-    QVERIFY2(dialog->unexpected.isEmpty(), qPrintable(dialog->unexpected.join(QLatin1String(" | "))));
+    QVERIFY2(prompter->unexpected.isEmpty(),
+        qPrintable(prompter->unexpected.join(QLatin1String(" | "))));
+    QVERIFY2(
+        dialog->unexpected.isEmpty(), qPrintable(dialog->unexpected.join(QLatin1String(" | "))));
     QVERIFY2(prompter->allAnswersUsed(), "a scripted answer was never asked for");
     QVERIFY2(dialog->allAnswersUsed(), "a scripted dialog answer was never asked for");
 }

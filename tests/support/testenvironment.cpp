@@ -7,7 +7,8 @@ TestEnvironment::TestEnvironment()
 {
     const QString home = m_home.path();
     qputenv("HOME", home.toUtf8());
-    for (const char *folder : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" }) {
+    for (const char *folder :
+        { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" }) {
         const QString path = home + QLatin1Char('/') + QString::fromLatin1(folder).toLower();
         QDir().mkpath(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
