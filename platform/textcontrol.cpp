@@ -19,6 +19,9 @@ bool isMenuShortcut(const QKeyEvent *event)
         || event->matches(QKeySequence::Paste) || event->matches(QKeySequence::SelectAll);
 }
 
+// A strip left of the text where a click selects the whole line.
+constexpr int SelectionMargin = 8;
+
 } // namespace
 
 TextControl::TextControl(QWidget *parent)
@@ -33,6 +36,7 @@ TextControl::TextControl(QWidget *parent)
     // The picture behind the control shows through; an opaque viewport would also let Qt
     // scroll by copying pixels, dragging the picture along with the text.
     viewport()->setAutoFillBackground(false);
+    document()->setDocumentMargin(SelectionMargin);
     m_font.size = 8.25;
     m_font.name = font().family();
     setControlFont(m_font);
@@ -53,7 +57,13 @@ void TextControl::setText(const QString &text)
 {
     if (text.isEmpty() && document()->isEmpty())
         return;
+    // Replacing the text clears and then inserts; callers see one change.
+    m_collectingChanges = true;
+    m_collectedChange = false;
     setPlainText(text);
+    m_collectingChanges = false;
+    if (m_collectedChange)
+        Q_EMIT changed();
 }
 
 int TextControl::textLength() const
@@ -149,7 +159,10 @@ void TextControl::onContentsChange(int, int removed, int added)
         return;
     if (!m_undoing)
         m_undoneLast = false;
-    Q_EMIT changed();
+    if (m_collectingChanges)
+        m_collectedChange = true;
+    else
+        Q_EMIT changed();
 }
 
 bool TextControl::event(QEvent *event)
@@ -172,8 +185,62 @@ void TextControl::keyPressEvent(QKeyEvent *event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
+bool TextControl::inSelectionMargin(const QPointF &position) const
+{
+    return position.x() < contentOffset().x() + SelectionMargin;
+}
+
+void TextControl::mousePressEvent(QMouseEvent *event)
+{
+    m_dragStart = -1;
+    if (event->button() == Qt::LeftButton && inSelectionMargin(event->position())) {
+        QTextCursor line = cursorForPosition(QPoint(SelectionMargin, int(event->position().y())));
+        line.movePosition(QTextCursor::StartOfBlock);
+        line.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        if (!line.hasSelection())
+            line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        setTextCursor(line);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier)
+        m_dragStart = textCursor().position();
+}
+
+// A drag that leaves the word where it began selects whole words, as users of classic
+// edit controls expect; within one word it selects characters.
+void TextControl::mouseMoveEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseMoveEvent(event);
+    if (m_dragStart >= 0 && (event->buttons() & Qt::LeftButton))
+        selectWholeWords(m_dragStart, cursorForPosition(event->position().toPoint()).position());
+}
+
+void TextControl::selectWholeWords(int from, int to)
+{
+    QTextCursor startWord(document());
+    startWord.setPosition(from);
+    startWord.select(QTextCursor::WordUnderCursor);
+    if (!startWord.hasSelection() || (to >= startWord.selectionStart() && to <= startWord.selectionEnd()))
+        return;
+    QTextCursor endWord(document());
+    endWord.setPosition(to);
+    endWord.select(QTextCursor::WordUnderCursor);
+    const bool forward = to > from;
+    const int anchor = forward ? startWord.selectionStart() : startWord.selectionEnd();
+    int position = to;
+    if (endWord.hasSelection())
+        position = forward ? endWord.selectionEnd() : endWord.selectionStart();
+    QTextCursor selection(document());
+    selection.setPosition(anchor);
+    selection.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(selection);
+}
+
 void TextControl::mouseReleaseEvent(QMouseEvent *event)
 {
+    m_dragStart = -1;
     QPlainTextEdit::mouseReleaseEvent(event);
     Q_EMIT mouseUp(mouseButtonCode(event->button()),
         shiftStateCode(event->modifiers()),

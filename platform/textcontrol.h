@@ -40,15 +40,23 @@ Q_SIGNALS:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void onContentsChange(int position, int removed, int added);
     void applyColors();
+    bool inSelectionMargin(const QPointF &position) const;
+    void selectWholeWords(int from, int to);
 
     ControlFont m_font;
     quint32 m_foreColor;
     bool m_undoneLast = false;
     bool m_undoing = false;
+    bool m_collectingChanges = false;
+    bool m_collectedChange = false;
+    // Where a plain left-button drag began; -1 when no such drag is going on.
+    int m_dragStart = -1;
 };
