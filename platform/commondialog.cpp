@@ -1,6 +1,7 @@
 #include "platform/commondialog.h"
 
-#include <QApplication>
+#include "platform/prompter.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QPrintDialog>
@@ -43,7 +44,7 @@ WidgetCommonDialog::WidgetCommonDialog(QWidget *owner)
 
 QWidget *WidgetCommonDialog::owner() const
 {
-    return m_owner ? m_owner.data() : QApplication::activeWindow();
+    return dialogOwner(m_owner);
 }
 
 QString WidgetCommonDialog::qtNameFilters(const QString &filter)

@@ -24,7 +24,21 @@ WidgetPrompter::WidgetPrompter(QWidget *owner)
 
 QWidget *WidgetPrompter::owner() const
 {
-    return m_owner ? m_owner.data() : QApplication::activeWindow();
+    return dialogOwner(m_owner);
+}
+
+QWidget *dialogOwner(QWidget *preferred)
+{
+    if (preferred)
+        return preferred;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->isVisible() && window->inherits("QMainWindow"))
+            return window;
+    }
+    return nullptr;
 }
 
 int WidgetPrompter::messageBox(const QString &text, int style, const QString &title)

@@ -47,3 +47,7 @@ private:
 };
 
 QString applicationTitle();
+
+// The window a dialog belongs to when its caller named none: the active window, or else the
+// program's main window, so that a box never floats free after another dialog has closed.
+QWidget *dialogOwner(QWidget *preferred);

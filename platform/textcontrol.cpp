@@ -222,7 +222,8 @@ void TextControl::selectWholeWords(int from, int to)
     QTextCursor startWord(document());
     startWord.setPosition(from);
     startWord.select(QTextCursor::WordUnderCursor);
-    if (!startWord.hasSelection() || (to >= startWord.selectionStart() && to <= startWord.selectionEnd()))
+    if (!startWord.hasSelection()
+        || (to >= startWord.selectionStart() && to <= startWord.selectionEnd()))
         return;
     QTextCursor endWord(document());
     endWord.setPosition(to);

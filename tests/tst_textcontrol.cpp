@@ -80,7 +80,8 @@ void TestTextControl::clickInTheMarginSelectsTheLine()
     box.setText(QStringLiteral("first line\nsecond line\nthird\n"));
     const QRect second = box.cursorRect(QTextCursor(box.document()->findBlockByNumber(1)));
     QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, QPoint(2, second.center().y()));
-    QCOMPARE(box.textCursor().selectedText(), QStringLiteral("second line") + QChar(QChar::ParagraphSeparator));
+    QCOMPARE(box.textCursor().selectedText(),
+        QStringLiteral("second line") + QChar(QChar::ParagraphSeparator));
 
     QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, QPoint(40, second.center().y()));
     QVERIFY(!box.textCursor().hasSelection());
@@ -99,12 +100,20 @@ void TestTextControl::dragAcrossWordsSelectsWholeWords()
         return box.cursorRect(cursor).center();
     };
     QTest::mousePress(box.viewport(), Qt::LeftButton, {}, xOf(2));
-    QMouseEvent inWord(QEvent::MouseMove, xOf(4), box.viewport()->mapToGlobal(xOf(4)), Qt::NoButton,
-                       Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent inWord(QEvent::MouseMove,
+        xOf(4),
+        box.viewport()->mapToGlobal(xOf(4)),
+        Qt::NoButton,
+        Qt::LeftButton,
+        Qt::NoModifier);
     QApplication::sendEvent(box.viewport(), &inWord);
     QCOMPARE(box.textCursor().selectedText(), QStringLiteral("ph"));
-    QMouseEvent acrossWords(QEvent::MouseMove, xOf(8), box.viewport()->mapToGlobal(xOf(8)), Qt::NoButton,
-                            Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent acrossWords(QEvent::MouseMove,
+        xOf(8),
+        box.viewport()->mapToGlobal(xOf(8)),
+        Qt::NoButton,
+        Qt::LeftButton,
+        Qt::NoModifier);
     QApplication::sendEvent(box.viewport(), &acrossWords);
     QTest::mouseRelease(box.viewport(), Qt::LeftButton, {}, xOf(8));
     QCOMPARE(box.textCursor().selectedText(), QStringLiteral("alpha beta"));
