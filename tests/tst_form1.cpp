@@ -6,7 +6,7 @@
 #include "ui/formlayout.h"
 #include "ui/softbutton.h"
 #include "ui/tarnbar.h"
-#include "ui/tiledpicture.h"
+#include "platform/tiledpicture.h"
 
 #include <QClipboard>
 #include <QMenu>

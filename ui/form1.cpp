@@ -8,7 +8,7 @@
 #include "ui/softbutton.h"
 #include "ui/tarnbar.h"
 #include "ui/tbsmallsep.h"
-#include "ui/tiledpicture.h"
+#include "platform/tiledpicture.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -103,12 +103,12 @@ void Form1::createControls()
 
 void Form1::createToolBar()
 {
-    for (const ToolbarButton &spec : ToolbarButtons) {
+    for (const ToolbarButton &entry : ToolbarButtons) {
         const QString glyph
-            = QStringLiteral(":/assets/toolbar/%1.xpm").arg(QLatin1String(spec.glyph));
+            = QStringLiteral(":/assets/toolbar/%1.xpm").arg(QLatin1String(entry.glyph));
         auto *button
-            = new Softbutton(spec.index, glyph, QString::fromUtf8(spec.tooltip), m_tarnBar);
-        button->move(twipsToPixels(spec.left), twipsToPixels(45));
+            = new Softbutton(entry.index, glyph, QString::fromUtf8(entry.tooltip), m_tarnBar);
+        button->move(twipsToPixels(entry.left), twipsToPixels(45));
         connect(button, &Softbutton::Click, this, [this](int index) {
             m_commands->ButtonClick(index);
         });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/backgroundselection.h"
 #include "core/commanddispatcher.h"
 #include "core/documentstate.h"
 #include "platform/platformservices.h"
@@ -32,6 +33,7 @@ public:
     QAction *menuAction(const QString &name) const;
     QMenu *editMenu() const;
     DocumentState &document() { return m_document; }
+    BackgroundSelection &background() { return m_background; }
     CommandDispatcher &commands() { return *m_commands; }
 
     void Form_Resize();
@@ -50,6 +52,7 @@ private:
 
     PlatformServices m_services;
     DocumentState m_document;
+    BackgroundSelection m_background;
     TextControl *m_textBox = nullptr;
     TiledPicture *m_image = nullptr;
     TarnBar *m_tarnBar = nullptr;

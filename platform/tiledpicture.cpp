@@ -1,4 +1,4 @@
-#include "ui/tiledpicture.h"
+#include "platform/tiledpicture.h"
 
 #include <QPaintEvent>
 #include <QPainter>
