@@ -1,5 +1,6 @@
 #include "platform/commondialog.h"
 
+#include "platform/fontcolordialog.h"
 #include "platform/prompter.h"
 
 #include <QDir>
@@ -35,6 +36,15 @@ MaybeFailure CommonDialog::ShowPrinter()
 {
     if (!runPrintDialog())
         return cancelled();
+    return std::nullopt;
+}
+
+MaybeFailure CommonDialog::ShowFont()
+{
+    const std::optional<FontChoice> chosen = runFontDialog(m_font);
+    if (!chosen)
+        return cancelled();
+    m_font = *chosen;
     return std::nullopt;
 }
 
@@ -89,4 +99,14 @@ bool WidgetCommonDialog::runPrintDialog()
     QPrinter printer;
     QPrintDialog dialog(&printer, m_owner);
     return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<CommonDialog::FontChoice> WidgetCommonDialog::runFontDialog(
+    const FontChoice &initial)
+{
+    FontColorDialog dialog(owner());
+    dialog.setChoice(initial);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
 }

@@ -15,6 +15,8 @@ class CommonDialog
 public:
     static constexpr int OverwritePrompt = 0x2;
     static constexpr int HideReadOnly = 0x4;
+    static constexpr int ScreenFonts = 0x1;
+    static constexpr int Effects = 0x100;
 
     virtual ~CommonDialog() = default;
 
@@ -27,15 +29,45 @@ public:
     QString FileName() const { return m_fileName; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
 
+    QString FontName() const { return m_font.name; }
+    void setFontName(const QString &name) { m_font.name = name; }
+    float FontSize() const { return m_font.size; }
+    void setFontSize(float points) { m_font.size = points; }
+    bool FontBold() const { return m_font.bold; }
+    void setFontBold(bool on) { m_font.bold = on; }
+    bool FontItalic() const { return m_font.italic; }
+    void setFontItalic(bool on) { m_font.italic = on; }
+    bool FontStrikethru() const { return m_font.strikethru; }
+    void setFontStrikethru(bool on) { m_font.strikethru = on; }
+    bool FontUnderline() const { return m_font.underline; }
+    void setFontUnderline(bool on) { m_font.underline = on; }
+    // 0x00BBGGRR, or 0x80000000 + n for the system colour n.
+    quint32 Color() const { return m_font.color; }
+    void setColor(quint32 color) { m_font.color = color; }
+
     MaybeFailure ShowOpen();
     MaybeFailure ShowSave();
     MaybeFailure ShowPrinter();
+    MaybeFailure ShowFont();
+
+    struct FontChoice
+    {
+        QString name;
+        float size = 0;
+        bool bold = false;
+        bool italic = false;
+        bool strikethru = false;
+        bool underline = false;
+        quint32 color = 0;
+    };
 
 protected:
     enum class FileDialogKind { Open, Save };
     // Returns the chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> runFileDialog(FileDialogKind kind) = 0;
     virtual bool runPrintDialog() = 0;
+    // Starts from the given choice; returns the user's, or nothing when the user cancelled.
+    virtual std::optional<FontChoice> runFontDialog(const FontChoice &initial) = 0;
 
 private:
     MaybeFailure cancelled() const;
@@ -44,6 +76,7 @@ private:
     int m_flags = 0;
     QString m_filter;
     QString m_fileName;
+    FontChoice m_font;
 };
 
 class WidgetCommonDialog : public CommonDialog
@@ -59,6 +92,7 @@ public:
 protected:
     std::optional<QString> runFileDialog(FileDialogKind kind) override;
     bool runPrintDialog() override;
+    std::optional<FontChoice> runFontDialog(const FontChoice &initial) override;
 
 private:
     QWidget *owner() const;

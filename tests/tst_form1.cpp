@@ -35,6 +35,9 @@ private Q_SLOTS:
     void shutDown_data();
     void shutDown();
     void commandLineFile();
+    void startUpAppliesStoredSettings();
+    void associationOfferComesBeforeTheWindow();
+    void settingsWrittenAtTheEndComeBack();
 
 private:
     std::unique_ptr<FakeWindow> w;
@@ -356,6 +359,8 @@ void TestForm1::shutDown()
     w->form->show();
     QCOMPARE(w->form->close(), ends);
     QCOMPARE(w->endProgramCalls, ends ? 1 : 0);
+    QCOMPARE(w->settings->writes.size(), ends ? 13 : 0);
+    QCOMPARE(w->settings->syncs, ends ? 1 : 0);
     QCOMPARE(w->form->document().TextChanged(), modified && !(ends && answer == MsgBox::Yes));
     if (saveTo == QLatin1String("out.txt"))
         QCOMPARE(w->readFile(saveTo), QByteArray("unsaved\r\n"));
@@ -367,6 +372,7 @@ void TestForm1::shutDown()
         w->prompter->answerMessage(MsgBox::No);
         w->form->menuAction(QStringLiteral("mnuExit"))->trigger();
         QCOMPARE(w->endProgramCalls, 1);
+        QCOMPARE(w->settings->writes.size(), 13);
     }
 }
 
@@ -377,6 +383,7 @@ void TestForm1::commandLineFile()
     QCOMPARE(argumentText({ "OmrikNote", "/tmp/a", "b.txt" }), QStringLiteral("/tmp/a b.txt"));
 
     const QString file = w->writeFile(QStringLiteral("two lines.txt"), "one\r\ntwo\r\n");
+    w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
     w->form->startUp({ QStringLiteral("OmrikNote"), QLatin1Char('"') + file + QLatin1Char('"') });
     QCOMPARE(w->form->textBox()->text(), QStringLiteral("one\ntwo\n"));
     QCOMPARE(w->form->textBox()->selStart(), 0);
@@ -384,12 +391,77 @@ void TestForm1::commandLineFile()
     QVERIFY(!w->form->document().TextChanged());
 
     w = std::make_unique<FakeWindow>();
+    w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
     w->prompter->answerMessage(MsgBox::Ok);
     w->form->startUp({ QStringLiteral("OmrikNote"), w->path(QStringLiteral("missing.txt")) });
     QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("53 - File not found"));
     QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
     QCOMPARE(w->form->document().CurrentFile(), QString());
     QVERIFY(!w->form->document().TextChanged());
+}
+
+void TestForm1::startUpAppliesStoredSettings()
+{
+    w->settings->values = {
+        { "Options/CheckDefault", "No" }, { "Font/FontName", "DejaVu Serif" }, { "Font/FontSize", "10.5" },
+        { "Font/Italic", "True" },        { "Font/Color", "255" },             { "Options/Wordwrap", "True" },
+        { "Options/Background", "4" },    { "FormPlacement/Width", "6000" },   { "FormPlacement/Height", "4500" },
+        { "FormPlacement/Left", "300" },  { "FormPlacement/Top", "150" },
+    };
+    w->form->startUp({ QStringLiteral("OmrikNote") });
+    const ControlFont font = w->form->textBox()->controlFont();
+    QCOMPARE(font.name, QStringLiteral("DejaVu Serif"));
+    QCOMPARE(font.size, 10.5);
+    QVERIFY(font.italic && !font.bold);
+    QCOMPARE(w->form->textBox()->foreColor(), 255u);
+    QVERIFY(w->form->textBox()->wordWrap());
+    QVERIFY(w->form->menuAction(QStringLiteral("mnuWordwrap"))->isChecked());
+    QCOMPARE(w->form->background().BackgroundIndex, 4);
+    QCOMPARE(w->form->background().ConfirmedBackgroundIndex, qint16(4));
+    QVERIFY(w->form->image()->Picture().isNull());
+    QCOMPARE(w->form->geometry(), QRect(20, 10, 400, 300));
+    QVERIFY(!w->form->document().TextChanged());
+    QCOMPARE(w->registry->openCalls, 0);
+}
+
+void TestForm1::associationOfferComesBeforeTheWindow()
+{
+    bool windowVisible = true;
+    w->onModal = [&](QDialog &dialog) {
+        windowVisible = w->form->isVisible();
+        dialog.close();
+    };
+    w->form->startUp({ QStringLiteral("OmrikNote") });
+    QCOMPARE(w->modalsShown, QStringList { QStringLiteral("Form2") });
+    QVERIFY(!windowVisible);
+    QCOMPARE(w->registry->openCalls, 1);
+}
+
+void TestForm1::settingsWrittenAtTheEndComeBack()
+{
+    w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
+    w->form->startUp({ QStringLiteral("OmrikNote") });
+    QCOMPARE(w->form->background().BackgroundIndex, 3);
+    QVERIFY(!w->form->image()->Picture().isNull());
+    w->form->textBox()->setControlFont(ControlFont { QStringLiteral("DejaVu Sans Mono"), 8.25, true });
+    w->form->menuAction(QStringLiteral("mnuWordwrap"))->trigger();
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    w->form->setGeometry(30, 40, 450, 320);
+    QTRY_COMPARE(w->form->geometry(), QRect(30, 40, 450, 320));
+    const QRect outer = w->form->frameGeometry();
+    QVERIFY(w->form->close());
+    const QMap<QString, QString> written = w->settings->values;
+
+    w = std::make_unique<FakeWindow>();
+    w->settings->values = written;
+    w->form->startUp({ QStringLiteral("OmrikNote") });
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    QTRY_COMPARE(w->form->frameGeometry(), outer);
+    QCOMPARE(w->form->textBox()->controlFont(), (ControlFont { QStringLiteral("DejaVu Sans Mono"), 8.25, true }));
+    QVERIFY(w->form->textBox()->wordWrap());
+    QCOMPARE(w->settings->values.value("Font/Color"), QStringLiteral("-2147483640"));
 }
 
 OMRIK_TEST_MAIN(TestForm1)

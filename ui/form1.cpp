@@ -1,5 +1,9 @@
 #include "ui/form1.h"
 
+#include "dialogs/fontcommand.h"
+#include "dialogs/frminfo.h"
+#include "dialogs/frmtexture.h"
+#include "dialogs/helplinks.h"
 #include "platform/textcontrol.h"
 #include "platform/twips.h"
 #include "settings/startup.h"
@@ -8,6 +12,7 @@
 #include "ui/softbutton.h"
 #include "ui/tarnbar.h"
 #include "ui/tbsmallsep.h"
+#include "ui/windowplacement.h"
 #include "platform/tiledpicture.h"
 
 #include <QCloseEvent>
@@ -15,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -61,11 +67,12 @@ Form1::Form1(PlatformServices services, QWidget *parent)
         *m_services.prompter,
         *m_services.printer,
         *m_services.files);
-    // The settings store joins here: its writer runs just before the program ends.
-    m_shutDown
-        = std::make_unique<ShutDown>(*m_commands, std::function<void()>(), m_services.endProgram);
+    m_settings = std::make_unique<SettingsStore>(*m_services.settings);
+    m_shutDown = std::make_unique<ShutDown>(
+        *m_commands, [this] { m_settings->SaveRegisterSettings(currentSession()); }, m_services.endProgram);
     m_menu = std::make_unique<MainMenu>(menuBar());
     connectMenus();
+    connectDialogs();
     connect(&m_document, &DocumentState::titleChanged, this, &QWidget::setWindowTitle);
     connect(m_textBox, &TextControl::changed, this, [this] {
         m_document.setTextChanged(true);
@@ -153,6 +160,40 @@ void Form1::connectMenus()
         menuAction(QStringLiteral("mnuCenter")), &QAction::triggered, this, &Form1::centreOnScreen);
 }
 
+void Form1::connectDialogs()
+{
+    m_helpLinks = std::make_unique<HelpLinks>(*m_services.shell, m_services.programFolder);
+    connect(menuAction(QStringLiteral("mnuOpties")), &QAction::triggered, this, [this] {
+        FontCommand(*m_services.commonDialog, *m_textBox).run();
+    });
+    connect(menuAction(QStringLiteral("mnuTexture")), &QAction::triggered, this, [this] {
+        m_services.showModal(*textureChooser());
+    });
+    connect(menuAction(QStringLiteral("mnuInternet")), &QAction::triggered, this, [this] {
+        m_helpLinks->openHomePage(this);
+    });
+    connect(menuAction(QStringLiteral("mnuSendMail")), &QAction::triggered, this, [this] {
+        m_helpLinks->sendMail(this);
+    });
+    connect(menuAction(QStringLiteral("mnuInfo")), &QAction::triggered, this, [this] {
+        m_services.showModal(*aboutBox());
+    });
+}
+
+frmTexture *Form1::textureChooser()
+{
+    if (!m_textureChooser)
+        m_textureChooser = new frmTexture(m_background, *m_image, this);
+    return m_textureChooser;
+}
+
+frmInfo *Form1::aboutBox()
+{
+    if (!m_aboutBox)
+        m_aboutBox = new frmInfo(*m_helpLinks, this);
+    return m_aboutBox;
+}
+
 QAction *Form1::menuAction(const QString &name) const
 {
     return m_menu->action(name);
@@ -165,9 +206,67 @@ QMenu *Form1::editMenu() const
 
 void Form1::startUp(const QStringList &arguments)
 {
-    // Stored placement, font, colour, word wrap, background and the text-file association
-    // check come before the command-line document once the settings store exists.
+    const StartupSettings stored
+        = m_settings->read(WindowPlacementIo::screenSize(*this), WindowPlacementIo::screenAreas());
+    applyStoredSettings(stored);
+    if (stored.checkDefault) {
+        m_associationPrompt
+            = Form2::runCheck(*m_services.registry, *m_settings, m_services.programFolder, m_services.showModal);
+    }
     openCommandLineDocument(*m_commands, m_document, *m_services.prompter, argumentText(arguments));
+}
+
+void Form1::applyStoredSettings(const StartupSettings &stored)
+{
+    applyPlacement(stored.placement);
+    m_background.BackgroundIndex = stored.background;
+    m_image->setPicture(textureChooser()->tilePicture(stored.background));
+    m_background.ConfirmedBackgroundIndex = qint16(stored.background);
+    m_textBox->setControlFont(stored.font);
+    m_textBox->setForeColor(stored.color);
+    m_textBox->setWordWrap(stored.wordWrap);
+    menuAction(QStringLiteral("mnuWordwrap"))->setChecked(m_textBox->wordWrap());
+}
+
+SessionSettings Form1::currentSession() const
+{
+    SessionSettings session;
+    session.placement = WindowPlacementIo::current(*this);
+    session.font = m_textBox->controlFont();
+    session.color = m_textBox->foreColor();
+    session.wordWrap = m_textBox->wordWrap();
+    session.background = m_background.BackgroundIndex;
+    return session;
+}
+
+void Form1::applyPlacement(const WindowPlacement &placement)
+{
+    m_pendingOuter = WindowPlacementIo::outerPixels(placement);
+    m_appliedFrame = QMargins();
+    setGeometry(*m_pendingOuter);
+    if (placement.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// A window manager adds its frame around the window once it is mapped; the stored size and
+// position are the frame's, so the window is fitted inside it again when the frame appears.
+void Form1::settlePlacement()
+{
+    if (!m_pendingOuter || !isVisible() || (windowState() & Qt::WindowMaximized))
+        return;
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins margins(inner.left() - frame.left(),
+                           inner.top() - frame.top(),
+                           frame.right() - inner.right(),
+                           frame.bottom() - inner.bottom());
+    if (margins == m_appliedFrame)
+        return;
+    m_appliedFrame = margins;
+    resize(m_pendingOuter->size().shrunkBy(margins));
+    move(m_pendingOuter->topLeft());
+    if (!margins.isNull())
+        m_pendingOuter.reset();
 }
 
 void Form1::onTextMouseUp(int button)
@@ -221,9 +320,16 @@ void Form1::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
+void Form1::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    settlePlacement();
+}
+
 void Form1::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &Form1::settlePlacement);
     // The window manager's frame is known only once the window is mapped.
     Form_Resize();
 }

@@ -4,6 +4,8 @@
 #include "core/commanddispatcher.h"
 #include "core/documentstate.h"
 #include "platform/platformservices.h"
+#include "settings/form2.h"
+#include "settings/settingsstore.h"
 #include "settings/shutdown.h"
 
 #include <QMainWindow>
@@ -15,6 +17,9 @@ class QMenu;
 class TarnBar;
 class TextControl;
 class TiledPicture;
+class HelpLinks;
+class frmInfo;
+class frmTexture;
 
 // The main window: it builds the controls and wires them to the commands.
 class Form1 : public QMainWindow
@@ -35,20 +40,30 @@ public:
     DocumentState &document() { return m_document; }
     BackgroundSelection &background() { return m_background; }
     CommandDispatcher &commands() { return *m_commands; }
+    // The background chooser and the About box are made on first use and then kept, hidden,
+    // until the window goes.
+    frmTexture *textureChooser();
+    frmInfo *aboutBox();
 
     void Form_Resize();
     void centreOnScreen();
+    SessionSettings currentSession() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
     void createToolBar();
     void connectMenus();
+    void connectDialogs();
     void onTextMouseUp(int button);
+    void applyStoredSettings(const StartupSettings &stored);
+    void applyPlacement(const WindowPlacement &placement);
+    void settlePlacement();
 
     PlatformServices m_services;
     DocumentState m_document;
@@ -60,4 +75,12 @@ private:
     std::unique_ptr<MainMenu> m_menu;
     std::unique_ptr<CommandDispatcher> m_commands;
     std::unique_ptr<ShutDown> m_shutDown;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<Form2> m_associationPrompt;
+    // The outer rectangle start-up asked for, until the window manager's frame is known.
+    std::optional<QRect> m_pendingOuter;
+    QMargins m_appliedFrame;
+    frmTexture *m_textureChooser = nullptr;
+    frmInfo *m_aboutBox = nullptr;
+    std::unique_ptr<HelpLinks> m_helpLinks;
 };

@@ -9,6 +9,8 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/dat
 export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/OmrikNote"
+printf '[Options]\nCheckDefault=No\n' >"$XDG_CONFIG_HOME/OmrikNote/OmrikNote.ini"
 printf 'first line\r\n' >"$work/letter.txt"
 
 cat >"$work/session.sh" <<'INNER'

@@ -18,8 +18,25 @@ FakeWindow::FakeWindow()
     services.commonDialog = std::move(scriptedDialog);
     services.printer = std::move(recordingPrinter);
     services.files = std::make_unique<DiskFileStore>();
+    auto recordingShell = std::make_unique<RecordingShell>();
+    shell = recordingShell.get();
+    services.shell = std::move(recordingShell);
     services.endProgram = [this] {
         ++endProgramCalls;
+    };
+    auto memorySettings = std::make_unique<MemorySettingsFile>();
+    auto memoryRegistry = std::make_unique<MemoryRegistry>();
+    settings = memorySettings.get();
+    registry = memoryRegistry.get();
+    services.settings = std::move(memorySettings);
+    services.registry = std::move(memoryRegistry);
+    services.programFolder = programFolder();
+    services.showModal = [this](QDialog &shown) {
+        modalsShown << shown.objectName();
+        if (onModal)
+            onModal(shown);
+        else
+            prompter->unexpected << QStringLiteral("modal dialog ") + shown.objectName();
     };
     form = std::make_unique<Form1>(std::move(services));
 }

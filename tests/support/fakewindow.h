@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/registry.h"
+#include "tests/support/memorysettingsfile.h"
 #include "tests/support/recordingprinter.h"
+#include "tests/support/recordingshell.h"
 #include "tests/support/scripteddialog.h"
 #include "tests/support/scriptedprompter.h"
 #include "ui/form1.h"
@@ -15,6 +18,8 @@ class FakeWindow
 {
 public:
     FakeWindow();
+    // The folder the program pretends to run from.
+    static QString programFolder() { return QStringLiteral("/opt/omrik"); }
 
     QString path(const QString &name) const { return m_folder.filePath(name); }
     QString writeFile(const QString &name, const QByteArray &bytes) const;
@@ -29,6 +34,12 @@ public:
     ScriptedPrompter *prompter;
     ScriptedDialog *dialog;
     RecordingPrinter *printer;
+    RecordingShell *shell;
+    MemorySettingsFile *settings;
+    MemoryRegistry *registry;
+    // What the "user" does with a modal dialog of the program's own; unset means none is expected.
+    std::function<void(QDialog &)> onModal;
+    QStringList modalsShown;
     int endProgramCalls = 0;
     std::unique_ptr<Form1> form;
 

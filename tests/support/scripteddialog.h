@@ -5,6 +5,8 @@
 #include <QQueue>
 #include <QStringList>
 
+#include <functional>
+
 // A common dialog whose user is a script: each show takes the next answer, a path or a
 // cancel. The properties as they stood at each show are recorded.
 class ScriptedDialog : public CommonDialog
@@ -22,11 +24,19 @@ public:
     void choose(const QString &path) { m_answers.enqueue(path); }
     void cancel() { m_answers.enqueue(std::nullopt); }
     void confirmPrinter() { m_answers.enqueue(QStringLiteral("printer")); }
+    // The font dialog's user: `choose` changes what the dialog was primed with, nothing
+    // given cancels. Each answer sees what the dialog was primed with.
+    void answerFont(std::function<void(FontChoice &)> choose)
+    {
+        m_fontAnswers.enqueue(std::move(choose));
+    }
+    void cancelFont() { m_fontAnswers.enqueue(nullptr); }
 
     QList<Shown> shown;
+    QList<FontChoice> fontsPrimed;
     QStringList unexpected;
 
-    bool allAnswersUsed() const { return m_answers.isEmpty(); }
+    bool allAnswersUsed() const { return m_answers.isEmpty() && m_fontAnswers.isEmpty(); }
 
 protected:
     std::optional<QString> runFileDialog(FileDialogKind kind) override
@@ -35,6 +45,22 @@ protected:
     }
 
     bool runPrintDialog() override { return next(QStringLiteral("print")).has_value(); }
+
+    std::optional<FontChoice> runFontDialog(const FontChoice &initial) override
+    {
+        shown.append({ QStringLiteral("font"), Flags(), Filter(), FileName(), CancelError() });
+        fontsPrimed.append(initial);
+        if (m_fontAnswers.isEmpty()) {
+            unexpected << QStringLiteral("font");
+            return std::nullopt;
+        }
+        const std::function<void(FontChoice &)> choose = m_fontAnswers.dequeue();
+        if (!choose)
+            return std::nullopt;
+        FontChoice chosen = initial;
+        choose(chosen);
+        return chosen;
+    }
 
 private:
     std::optional<QString> next(const QString &kind)
@@ -48,4 +74,5 @@ private:
     }
 
     QQueue<std::optional<QString>> m_answers;
+    QQueue<std::function<void(FontChoice &)>> m_fontAnswers;
 };

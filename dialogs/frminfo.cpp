@@ -1,0 +1,142 @@
+#include "dialogs/frminfo.h"
+
+#include "dialogs/dialoggeometry.h"
+#include "dialogs/helplinks.h"
+#include "dialogs/linklabel.h"
+#include "platform/olecolor.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr quint32 DarkRed = 0x00000080;
+
+void setTextColour(QLabel *label, quint32 colour)
+{
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colorFromOle(colour));
+    label->setPalette(colours);
+}
+
+} // namespace
+
+frmInfo::frmInfo(const HelpLinks &links, QWidget *parent)
+    : QDialog(parent)
+    , m_links(links)
+{
+    setObjectName(QStringLiteral("frmInfo"));
+    setWindowTitle(QStringLiteral("OmrikNote Info"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+        | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(twipsRect(0, 0, 5160, 2745).size());
+    // The box is laid out for the small dialog font; the desktop's larger default would push
+    // the notices past their two lines.
+    QFont dialogFont(QStringLiteral("MS Sans Serif"));
+    dialogFont.setPointSizeF(8.25);
+    setFont(dialogFont);
+    createPictures();
+    createTitle();
+    createNotices();
+    createLinks();
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setGeometry(twipsRect(3900, 2310, 1185, 359));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void frmInfo::createPictures()
+{
+    auto *picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picture->setLineWidth(2);
+    picture->setPixmap(QPixmap(QStringLiteral(":/assets/about.gif")));
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setGeometry(twipsRect(60, 135, 915, 2490));
+
+    auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("Image2"));
+    icon->setPixmap(QPixmap(QStringLiteral(":/assets/omriknote.xpm")));
+    icon->setGeometry(twipsRect(240, 285, 480, 480));
+}
+
+void frmInfo::createTitle()
+{
+    QLabel *name = addLabel(QStringLiteral("Label1"), QStringLiteral("OmrikNote"), 1080, 150);
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPointSizeF(14.25);
+    titleFont.setBold(true);
+    titleFont.setUnderline(true);
+    name->setFont(titleFont);
+    name->adjustSize();
+    setTextColour(name, DarkRed);
+
+    QLabel *version = addLabel(QStringLiteral("Label3"), QStringLiteral("1.0"), 2385, 120);
+    setTextColour(version, DarkRed);
+    // Where the desktop has no Arial its stand-in may be wider; the version keeps clear.
+    if (version->x() <= name->geometry().right())
+        version->move(name->geometry().right() + 2, version->y());
+}
+
+void frmInfo::createNotices()
+{
+    const struct
+    {
+        const char *name;
+        const char *text;
+        double top;
+    } notices[] = {
+        { "Label2", "Copyright \u00A9 2024 the OmrikNote\nauthors. All rights reserved.", 690 },
+        { "Label6",
+            "OmrikNote is a trademark of its authors.\nOther names belong to their owners.",
+            1200 },
+    };
+    for (const auto &notice : notices) {
+        auto *label = new QLabel(QString::fromUtf8(notice.text), this);
+        label->setObjectName(QString::fromLatin1(notice.name));
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setGeometry(twipsRect(1095, notice.top, 3630, 465));
+    }
+}
+
+void frmInfo::createLinks()
+{
+    addLabel(QStringLiteral("Label7"), QStringLiteral("Internet:"), 1095, 1905);
+    auto *homePage = new LinkLabel(
+        HelpLinks::homePageText(), QStringLiteral("Visit OMRIK - The Mavren"), this);
+    homePage->setObjectName(QStringLiteral("Label8"));
+    homePage->move(twipsRect(1800, 1920, 0, 0).topLeft());
+    connect(homePage, &LinkLabel::Click, this, [this] {
+        m_links.openHomePage(this);
+    });
+
+    addLabel(QStringLiteral("Label4"), QStringLiteral("E-mail:"), 1095, 2130);
+    auto *mail = new LinkLabel(HelpLinks::mailText(), QStringLiteral("Send e-mail"), this);
+    mail->setObjectName(QStringLiteral("Label5"));
+    mail->move(twipsRect(1800, 2130, 0, 0).topLeft());
+    connect(mail, &LinkLabel::Click, this, [this] {
+        m_links.sendMail(this);
+    });
+}
+
+QLabel *frmInfo::addLabel(const QString &name, const QString &text, double left, double top)
+{
+    auto *label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->move(twipsRect(left, top, 0, 0).topLeft());
+    label->adjustSize();
+    return label;
+}
+
+void frmInfo::showEvent(QShowEvent *event)
+{
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        centreOnScreen(this);
+    }
+    QDialog::showEvent(event);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QLabel>
+
+// A caption that works as a link: underlined, in link blue, with the pointing hand over it.
+class LinkLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    LinkLabel(const QString &text, const QString &tooltip, QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void Click();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};

@@ -1,0 +1,63 @@
+#include "dialogs/texturetile.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TextureTile::TextureTile(int index, const QPixmap &picture, QWidget *parent)
+    : QFrame(parent)
+    , m_index(index)
+    , m_picture(picture)
+{
+    setObjectName(QStringLiteral("ImgTexture%1").arg(index));
+    setFocusPolicy(Qt::NoFocus);
+    setAppearance(Flat);
+}
+
+void TextureTile::setAppearance(int appearance)
+{
+    m_appearance = appearance;
+    if (appearance == ThreeD) {
+        // The classic two-line sunken edge, dark above and left, light below and right.
+        setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    } else {
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(1);
+    }
+    update();
+}
+
+void TextureTile::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    // The tile shows the whole texture, whatever its proportions; the frame's caption tells
+    // the user that the real size differs.
+    if (!m_picture.isNull())
+        painter.drawPixmap(contentsRect(), m_picture);
+    drawFrame(&painter);
+}
+
+void TextureTile::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_inDoubleClick = false;
+    event->accept();
+}
+
+void TextureTile::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = event->button() == Qt::LeftButton && !m_inDoubleClick
+        && rect().contains(event->position().toPoint());
+    m_inDoubleClick = false;
+    event->accept();
+    if (click)
+        Q_EMIT Click(m_index);
+}
+
+void TextureTile::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_inDoubleClick = true;
+    Q_EMIT DblClick(m_index);
+}

@@ -1,0 +1,266 @@
+#include "dialogs/frmtexture.h"
+#include "dialogs/texturetile.h"
+#include "platform/tiledpicture.h"
+#include "tests/support/fakewindow.h"
+#include "tests/support/testenvironment.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+class TestFrmTexture : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void tilesAndButtons();
+    void scenarios_data();
+    void scenarios();
+    void opensWithExactlyOneHighlightedTile_data();
+    void opensWithExactlyOneHighlightedTile();
+    void startUpLoadsTheChooserHidden();
+    void menuShowsTheSameChooser();
+
+private:
+    void open();
+    void run(const QString &step);
+    QString highlighted() const;
+    QPushButton *button(const char *name) const
+    {
+        return m_chooser->findChild<QPushButton *>(QLatin1String(name));
+    }
+
+    std::unique_ptr<QWidget> m_window;
+    TiledPicture *m_image = nullptr;
+    BackgroundSelection m_selection;
+    frmTexture *m_chooser = nullptr;
+};
+
+void TestFrmTexture::init()
+{
+    m_window = std::make_unique<QWidget>();
+    m_image = new TiledPicture(m_window.get());
+    m_selection = BackgroundSelection();
+    m_chooser = new frmTexture(m_selection, *m_image, m_window.get());
+    // As start-up leaves it with no stored choice.
+    m_selection.BackgroundIndex = BackgroundSelection::DefaultTile;
+    m_selection.ConfirmedBackgroundIndex = BackgroundSelection::DefaultTile;
+    m_image->setPicture(m_chooser->tilePicture(BackgroundSelection::DefaultTile));
+}
+
+void TestFrmTexture::cleanup()
+{
+    m_window.reset();
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void TestFrmTexture::open()
+{
+    m_chooser->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_chooser));
+}
+
+// The tiles with a 3-D edge, as "3" or "1,5"; empty when all are flat.
+QString TestFrmTexture::highlighted() const
+{
+    QStringList raised;
+    for (int index = 0; index < BackgroundSelection::TileCount; ++index) {
+        if (m_chooser->ImgTexture(index)->appearance() == TextureTile::ThreeD)
+            raised << QString::number(index);
+    }
+    return raised.join(QLatin1Char(','));
+}
+
+void TestFrmTexture::tilesAndButtons()
+{
+    QCOMPARE(m_chooser->windowTitle(), QStringLiteral("OmrikNote"));
+    QVERIFY(!m_chooser->windowIcon().isNull());
+    QCOMPARE(m_chooser->size(), QSize(364, 215));
+    QCOMPARE(m_chooser->findChild<QGroupBox *>(QStringLiteral("Frame1"))->title(),
+        QStringLiteral("Select a background (size may be different)"));
+
+    const QSize pictureSizes[] = {
+        { 99, 66 }, { 140, 140 }, { 187, 141 }, { 150, 190 }, { 0, 0 }, { 100, 110 }, { 100, 100 }
+    };
+    for (int index = 0; index < BackgroundSelection::TileCount; ++index) {
+        QCOMPARE(m_chooser->tilePicture(index).size(), pictureSizes[index]);
+        QCOMPARE(m_chooser->ImgTexture(index)->appearance(), int(TextureTile::Flat));
+        QCOMPARE(m_chooser->ImgTexture(index)->focusPolicy(), Qt::NoFocus);
+    }
+    QVERIFY(m_chooser->tilePicture(4).isNull());
+    QVERIFY(m_chooser->tilePicture(7).isNull());
+    QCOMPARE(m_chooser->tilePicture(6).toImage(),
+        QImage(QStringLiteral(":/assets/background.gif")).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(m_chooser->ImgTexture(0)->geometry(), QRect(8, 18, 104, 73));
+    QCOMPARE(m_chooser->ImgTexture(6)->geometry(), QRect(191, 93, 73, 73));
+
+    // The "(none)" caption sits on tile 4 and lets its clicks through.
+    auto *none = m_chooser->findChild<QLabel *>(QStringLiteral("Label1"));
+    QCOMPARE(none->text(), QStringLiteral("(none)"));
+    QVERIFY(m_chooser->ImgTexture(4)->geometry().contains(none->geometry()));
+    QVERIFY(none->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    QVERIFY(button("Command3")->x() < button("Command2")->x());
+    QVERIFY(button("Command2")->x() < button("Command1")->x());
+    QCOMPARE(button("Command3")->text(), QStringLiteral("OK"));
+    QVERIFY(button("Command3")->isDefault());
+    open();
+    QCOMPARE(QApplication::focusWidget(), button("Command1"));
+    QWidget *next = m_chooser->focusWidget();
+    QStringList chain;
+    for (int i = 0; i < 3; ++i, next = next->nextInFocusChain()) {
+        while (next->focusPolicy() == Qt::NoFocus)
+            next = next->nextInFocusChain();
+        chain << next->objectName();
+    }
+    QCOMPARE(chain, QStringList({ "Command1", "Command2", "Command3" }));
+}
+
+// Steps: "c5" clicks tile 5, "d1" double-clicks tile 1; the rest name buttons and keys.
+void TestFrmTexture::run(const QString &step)
+{
+    const QString verb = step.left(1);
+    bool isTile = false;
+    const int tile = step.mid(1).toInt(&isTile);
+    if (isTile && verb == QLatin1String("c")) {
+        QTest::mouseClick(m_chooser->ImgTexture(tile), Qt::LeftButton);
+    } else if (isTile && verb == QLatin1String("d")) {
+        QTest::mouseClick(m_chooser->ImgTexture(tile), Qt::LeftButton);
+        QTest::mouseDClick(m_chooser->ImgTexture(tile), Qt::LeftButton);
+    } else if (step == QLatin1String("apply")) {
+        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+    } else if (step == QLatin1String("cancel")) {
+        QTest::mouseClick(button("Command2"), Qt::LeftButton);
+    } else if (step == QLatin1String("ok")) {
+        QTest::mouseClick(button("Command3"), Qt::LeftButton);
+    } else if (step == QLatin1String("esc")) {
+        QTest::keyClick(m_chooser, Qt::Key_Escape);
+    } else if (step == QLatin1String("enter")) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    } else if (step == QLatin1String("close")) {
+        m_chooser->close();
+    } else if (step == QLatin1String("open")) {
+        open();
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+}
+
+void TestFrmTexture::scenarios_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("picture"); // the tile whose picture the main window shows
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("confirmed");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("click moves the edge, not the picture") << "c5" << 3 << 5 << 3 << true;
+    QTest::newRow("click, click again elsewhere") << "c5 c0" << 3 << 0 << 3 << true;
+    QTest::newRow("apply keeps it open") << "c5 apply" << 5 << 5 << 3 << true;
+    QTest::newRow("apply, cancel: back to the old tile")
+        << "c5 apply cancel" << 3 << 3 << 3 << false;
+    QTest::newRow("apply, OK, reopen, cancel: keeps the OK")
+        << "c5 apply ok open c1 apply cancel" << 5 << 5 << 5 << false;
+    QTest::newRow("double-click applies, confirms, closes") << "d1" << 1 << 1 << 1 << false;
+    QTest::newRow("tile 4 leaves no picture") << "c4 ok" << 4 << 4 << 4 << false;
+    QTest::newRow("Esc cancels") << "c2 apply esc" << 3 << 3 << 3 << false;
+    QTest::newRow("close box cancels") << "c2 apply close" << 3 << 3 << 3 << false;
+    QTest::newRow("Enter on first showing applies") << "c2 enter" << 2 << 2 << 3 << true;
+    QTest::newRow("Enter after OK has the focus confirms")
+        << "c2 ok open c6 enter" << 6 << 6 << 6 << false;
+}
+
+void TestFrmTexture::scenarios()
+{
+    QFETCH(QString, steps);
+    QFETCH(int, picture);
+    QFETCH(int, selected);
+    QFETCH(int, confirmed);
+    QFETCH(bool, visible);
+    open();
+    for (const QString &step : steps.split(QLatin1Char(' ')))
+        run(step);
+    const QPixmap expected = m_chooser->tilePicture(picture);
+    QCOMPARE(m_image->Picture().isNull(), expected.isNull());
+    QCOMPARE(m_image->Picture().cacheKey(), expected.cacheKey());
+    QCOMPARE(m_selection.BackgroundIndex, selected);
+    QCOMPARE(int(m_selection.ConfirmedBackgroundIndex), confirmed);
+    QCOMPARE(m_chooser->isVisible(), visible);
+    QCOMPARE(highlighted(), QString::number(selected));
+    QCOMPARE(int(m_chooser->HighlightedTile()), selected);
+}
+
+void TestFrmTexture::opensWithExactlyOneHighlightedTile_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("stored");
+    for (int tile = 0; tile < BackgroundSelection::TileCount; ++tile) {
+        QTest::addRow("first showing, tile %d", tile) << -1 << tile;
+        QTest::addRow("tile 5 confirmed last, then tile %d set while hidden", tile) << 5 << tile;
+    }
+}
+
+void TestFrmTexture::opensWithExactlyOneHighlightedTile()
+{
+    QFETCH(int, before);
+    QFETCH(int, stored);
+    if (before >= 0) {
+        open();
+        run(QStringLiteral("c%1").arg(before));
+        run(QStringLiteral("ok"));
+    }
+    m_selection.BackgroundIndex = stored;
+    m_selection.ConfirmedBackgroundIndex = qint16(stored);
+    open();
+    QCOMPARE(highlighted(), QString::number(stored));
+}
+
+void TestFrmTexture::startUpLoadsTheChooserHidden()
+{
+    FakeWindow w;
+    frmTexture *chooser = w.form->textureChooser();
+    QCOMPARE(w.form->textureChooser(), chooser);
+    QVERIFY(!chooser->isVisible());
+    QCOMPARE(chooser->parent(), w.form.get());
+    QCOMPARE(chooser->tilePicture(3).size(), QSize(150, 190));
+    for (int index = 0; index < BackgroundSelection::TileCount; ++index)
+        QCOMPARE(chooser->ImgTexture(index)->appearance(), int(TextureTile::Flat));
+    QVERIFY(w.modalsShown.isEmpty());
+}
+
+void TestFrmTexture::menuShowsTheSameChooser()
+{
+    FakeWindow w;
+    frmTexture *loaded = w.form->textureChooser();
+    w.form->background().BackgroundIndex = 3;
+    w.form->background().ConfirmedBackgroundIndex = 3;
+    QStringList raisedWhenShown;
+    const int picks[] = { 4, 1 };
+    w.onModal = [&](QDialog &shown) {
+        QCOMPARE(&shown, loaded);
+        shown.show();
+        QStringList raised;
+        for (int index = 0; index < BackgroundSelection::TileCount; ++index) {
+            if (loaded->ImgTexture(index)->appearance() == TextureTile::ThreeD)
+                raised << QString::number(index);
+        }
+        raisedWhenShown << raised.join(QLatin1Char(','));
+        QTest::mouseClick(loaded->ImgTexture(picks[w.modalsShown.size() - 1]), Qt::LeftButton);
+        QTest::mouseClick(
+            loaded->findChild<QPushButton *>(QStringLiteral("Command3")), Qt::LeftButton);
+        QVERIFY(!shown.isVisible());
+    };
+    w.form->menuAction(QStringLiteral("mnuTexture"))->trigger();
+    QVERIFY(w.form->image()->Picture().isNull());
+    w.form->menuAction(QStringLiteral("mnuTexture"))->trigger();
+    QCOMPARE(w.modalsShown, QStringList({ "frmTexture", "frmTexture" }));
+    QCOMPARE(raisedWhenShown, QStringList({ "3", "4" }));
+    QCOMPARE(w.form->image()->Picture().size(), QSize(140, 140));
+    QCOMPARE(int(w.form->background().ConfirmedBackgroundIndex), 1);
+    w.verifyScriptsUsed();
+}
+
+OMRIK_TEST_MAIN(TestFrmTexture)
+#include "tst_frmtexture.moc"
