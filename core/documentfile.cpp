@@ -128,6 +128,25 @@ std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding enc
     return std::nullopt;
 }
 
+// Windows-1252 text that starts like a UTF-16 byte-order mark can, once its line endings are
+// made uniform, form valid UTF-16 and would then open as different text.
+bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format)
+{
+    const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
+        || format.encoding == TextEncoding::Utf16BeBom;
+    if (utf16 || !(bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom)))
+        return true;
+    return !decodeWithBom(bytes).has_value();
+}
+
+Failure ambiguous()
+{
+    return { FailureNumber::AmbiguousEncoding,
+        QStringLiteral(
+            "This text would read back as UTF-16 after saving; the file was not changed. "
+            "Copy the text into a new document to save it") };
+}
+
 } // namespace
 
 DecodedDocument decodeDocument(const QByteArray &bytes)
@@ -151,7 +170,10 @@ Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &for
         lines.append(QLatin1Char('\n'));
     if (format.lineEnding != LineEnding::Lf)
         lines.replace(QLatin1Char('\n'), lineEndingText(format.lineEnding));
-    if (std::optional<QByteArray> bytes = encodeCharacters(lines, format.encoding))
-        return *bytes;
-    return unencodable();
+    std::optional<QByteArray> bytes = encodeCharacters(lines, format.encoding);
+    if (!bytes)
+        return unencodable();
+    if (!readsBackAs(*bytes, format))
+        return ambiguous();
+    return *bytes;
 }

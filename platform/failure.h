@@ -34,6 +34,7 @@ constexpr int PrinterError = 482;
 constexpr int CancelError = 32755;
 constexpr int UnencodableText = 1001;
 constexpr int FileTooLarge = 1002;
+constexpr int AmbiguousEncoding = 1003;
 } // namespace FailureNumber
 
 Failure cancelFailure();

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void refusesCharactersTheEncodingCannotHold_data();
     void refusesCharactersTheEncodingCannotHold();
     void everySingleByteSurvivesWindows1252();
+    void refusesToTurnWindows1252IntoUtf16();
 };
 
 void TestDocumentFile::decodes_data()
@@ -164,6 +165,16 @@ void TestDocumentFile::everySingleByteSurvivesWindows1252()
     const Result<QByteArray> written = encodeDocument(document.text, document.format);
     QVERIFY(written.ok());
     QCOMPARE(written.value(), all);
+}
+
+// Found by fuzzing: uniform line endings made this odd-length file even, and so valid UTF-16.
+void TestDocumentFile::refusesToTurnWindows1252IntoUtf16()
+{
+    const DecodedDocument document = decodeDocument(QByteArray("\xFF\xFEh\0i\0\r\0G\n\0", 11));
+    QCOMPARE(document.format.encoding, TextEncoding::Windows1252);
+    const Result<QByteArray> written = encodeDocument(document.text, document.format);
+    QVERIFY(!written.ok());
+    QCOMPARE(written.failure().number, FailureNumber::AmbiguousEncoding);
 }
 
 QTEST_APPLESS_MAIN(TestDocumentFile)
