@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -18,10 +23,12 @@ Failure badFileName()
 }
 
 // Qt's error codes are coarse, so the cause is told from the file system's state where the
-// device alone cannot say it.
-Failure writeFailure(const QFileDevice &device, const QFileInfo &target)
+// device alone cannot say it. A full disk can show up as a short write with no error at all.
+Failure writeFailure(const QFileDevice &device, const QFileInfo &target, qint64 needed)
 {
-    if (device.error() == QFileDevice::ResourceError)
+    const QStorageInfo storage(target.absolutePath());
+    if (device.error() == QFileDevice::ResourceError
+        || (storage.isValid() && storage.bytesAvailable() < needed))
         return failure(FailureNumber::DiskFull, "Disk full");
     if (!QFileInfo(target.absolutePath()).isWritable())
         return failure(FailureNumber::PermissionDenied, "Permission denied");
@@ -30,6 +37,31 @@ Failure writeFailure(const QFileDevice &device, const QFileInfo &target)
             QStringLiteral("Device I/O error: ") + device.errorString() };
     return { FailureNumber::PathFileAccess,
         QStringLiteral("Path/File access error: ") + device.errorString() };
+}
+
+// Replacing a file that has other hard links would cut it off from them; such a file is
+// written in place, giving up atomicity only there.
+bool hasOtherLinks(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode)
+        && status.st_nlink > 1;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+MaybeFailure writeInPlace(const QString &path, const QByteArray &bytes, const QFileInfo &target)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return writeFailure(file, target, bytes.size());
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return writeFailure(file, target, bytes.size());
+    file.close();
+    return std::nullopt;
 }
 
 } // namespace
@@ -83,17 +115,23 @@ MaybeFailure DiskFileStore::writeFile(const QString &path, const QByteArray &byt
     if (info.exists() && !info.isWritable())
         return failure(FailureNumber::PermissionDenied, "Permission denied");
 
+    if (hasOtherLinks(path))
+        return writeInPlace(path, bytes, info);
+
     // The new text goes to a temporary file beside the target and replaces it only once it is
     // complete, so a failed save never leaves a half-written document behind.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return writeFailure(file, info);
-    if (file.write(bytes) != bytes.size()) {
-        const Failure result = writeFailure(file, info);
+        return writeFailure(file, info, bytes.size());
+    // Flushed by hand: Qt's commit() reports success when its own final flush hits a full disk,
+    // and would then replace the old file with a truncated one.
+    if (file.write(bytes) != bytes.size() || !file.flush()
+        || file.error() != QFileDevice::NoError) {
+        const Failure result = writeFailure(file, info, bytes.size());
         file.cancelWriting();
         return result;
     }
     if (!file.commit())
-        return writeFailure(file, info);
+        return writeFailure(file, info, bytes.size());
     return std::nullopt;
 }

@@ -1,6 +1,8 @@
 #include "platform/filestore.h"
 #include "tests/support/testenvironment.h"
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -18,6 +20,11 @@ private Q_SLOTS:
     void permissionFailures();
     void saveReplacesContentsAndKeepsPermissions();
     void fifoIsRefusedWithoutBlocking();
+    void fullDiskKeepsTheOldFile_data();
+    void fullDiskKeepsTheOldFile();
+    void symbolicLinkKeepsTheLink();
+    void hardLinksAllSeeTheNewText();
+    void fileAboveTheLimitIsRefused();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -130,6 +137,75 @@ void TestFileStore::fifoIsRefusedWithoutBlocking()
     const Result<QByteArray> result = m_store.readFile(fifo);
     QVERIFY(!result.ok());
     QCOMPARE(result.failure().number, FailureNumber::PathFileAccess);
+}
+
+void TestFileStore::fullDiskKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("small text that fits Qt's buffer") << 4000;
+    QTest::newRow("large text written straight through") << 200000;
+}
+
+void TestFileStore::fullDiskKeepsTheOldFile()
+{
+    QFETCH(int, size);
+    if (geteuid() != 0)
+        QSKIP("mounting a small tmpfs needs root; this run is not root");
+    const QString mountPoint = path(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(mountPoint));
+    if (QProcess::execute(
+            QStringLiteral("mount"), { "-t", "tmpfs", "-o", "size=64k", "tmpfs", mountPoint })
+        != 0)
+        QSKIP("the sandbox does not allow mounting a tmpfs");
+    const auto unmount = qScopeGuard([&mountPoint] {
+        QProcess::execute(QStringLiteral("umount"), { mountPoint });
+    });
+    const QString target = mountPoint + QStringLiteral("/letter.txt");
+    QVERIFY(!m_store.writeFile(target, QByteArray(1000, 'o')));
+    QFile filler(mountPoint + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(4096, 'f')) == 4096) { }
+    while (filler.write("f", 1) == 1) { }
+    filler.close();
+
+    const MaybeFailure failure = m_store.writeFile(target, QByteArray(size, 'n'));
+    QVERIFY(failure);
+    QCOMPARE(failure->message(), QStringLiteral("61 - Disk full"));
+    QCOMPARE(m_store.readFile(target).value(), QByteArray(1000, 'o'));
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestFileStore::symbolicLinkKeepsTheLink()
+{
+    const QString target = path(QStringLiteral("old.txt"));
+    const QString link = path(QStringLiteral("link.txt"));
+    QVERIFY(QFile::link(target, link));
+    QVERIFY(!m_store.writeFile(link, "through the link\n"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(m_store.readFile(target).value(), QByteArray("through the link\n"));
+}
+
+void TestFileStore::hardLinksAllSeeTheNewText()
+{
+    const QString first = path(QStringLiteral("old.txt"));
+    const QString second = path(QStringLiteral("second name.txt"));
+    QCOMPARE(
+        ::link(QFile::encodeName(first).constData(), QFile::encodeName(second).constData()), 0);
+    QVERIFY(!m_store.writeFile(second, "shared\n"));
+    QCOMPARE(m_store.readFile(first).value(), QByteArray("shared\n"));
+    QCOMPARE(m_store.readFile(second).value(), QByteArray("shared\n"));
+}
+
+void TestFileStore::fileAboveTheLimitIsRefused()
+{
+    QFile huge(path(QStringLiteral("huge.txt")));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    // Sparse: takes no disk space and is never read.
+    QVERIFY(huge.resize(DiskFileStore::MaximumFileSize + 1));
+    huge.close();
+    const Result<QByteArray> result = m_store.readFile(huge.fileName());
+    QVERIFY(!result.ok());
+    QCOMPARE(result.failure().number, FailureNumber::FileTooLarge);
 }
 
 OMRIK_TEST_MAIN(TestFileStore)
