@@ -19,6 +19,15 @@ void setTextColour(QLabel *label, quint32 colour)
     label->setPalette(colours);
 }
 
+// Where the desktop lacks the fonts the box was drawn with, a wider stand-in would run a
+// caption into the text beside it.
+void keepRightOf(const QWidget *left, QWidget *right)
+{
+    const int clear = left->geometry().right() + 4;
+    if (right->x() < clear)
+        right->move(clear, right->y());
+}
+
 } // namespace
 
 frmInfo::frmInfo(const HelpLinks &links, QWidget *parent)
@@ -51,8 +60,7 @@ void frmInfo::createPictures()
 {
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));
-    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    picture->setLineWidth(2);
+    picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     picture->setPixmap(QPixmap(QStringLiteral(":/assets/about.gif")));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setGeometry(twipsRect(60, 135, 915, 2490));
@@ -76,9 +84,7 @@ void frmInfo::createTitle()
 
     QLabel *version = addLabel(QStringLiteral("Label3"), QStringLiteral("1.0"), 2385, 120);
     setTextColour(version, DarkRed);
-    // Where the desktop has no Arial its stand-in may be wider; the version keeps clear.
-    if (version->x() <= name->geometry().right())
-        version->move(name->geometry().right() + 2, version->y());
+    keepRightOf(name, version);
 }
 
 void frmInfo::createNotices()
@@ -105,7 +111,7 @@ void frmInfo::createNotices()
 
 void frmInfo::createLinks()
 {
-    addLabel(QStringLiteral("Label7"), QStringLiteral("Internet:"), 1095, 1905);
+    QLabel *internet = addLabel(QStringLiteral("Label7"), QStringLiteral("Internet:"), 1095, 1905);
     auto *homePage = new LinkLabel(
         HelpLinks::homePageText(), QStringLiteral("Visit OMRIK - The Mavren"), this);
     homePage->setObjectName(QStringLiteral("Label8"));
@@ -114,13 +120,17 @@ void frmInfo::createLinks()
         m_links.openHomePage(this);
     });
 
-    addLabel(QStringLiteral("Label4"), QStringLiteral("E-mail:"), 1095, 2130);
+    QLabel *eMail = addLabel(QStringLiteral("Label4"), QStringLiteral("E-mail:"), 1095, 2130);
     auto *mail = new LinkLabel(HelpLinks::mailText(), QStringLiteral("Send e-mail"), this);
     mail->setObjectName(QStringLiteral("Label5"));
     mail->move(twipsRect(1800, 2130, 0, 0).topLeft());
     connect(mail, &LinkLabel::Click, this, [this] {
         m_links.sendMail(this);
     });
+    // Both links move together so that they stay in one column.
+    keepRightOf(internet, homePage);
+    keepRightOf(eMail, homePage);
+    mail->move(homePage->x(), mail->y());
 }
 
 QLabel *frmInfo::addLabel(const QString &name, const QString &text, double left, double top)

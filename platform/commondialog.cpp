@@ -101,8 +101,7 @@ bool WidgetCommonDialog::runPrintDialog()
     return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<CommonDialog::FontChoice> WidgetCommonDialog::runFontDialog(
-    const FontChoice &initial)
+std::optional<CommonDialog::FontChoice> WidgetCommonDialog::runFontDialog(const FontChoice &initial)
 {
     FontColorDialog dialog(owner());
     dialog.setChoice(initial);

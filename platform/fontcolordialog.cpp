@@ -8,6 +8,7 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -75,6 +76,7 @@ FontColorDialog::FontColorDialog(QWidget *parent)
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setSizeGripEnabled(false);
+    m_fonts->layout()->setContentsMargins(0, 0, 0, 0);
     // Esc inside the page closes the page alone unless the whole window follows it.
     connect(m_fonts, &QDialog::rejected, this, &QDialog::reject);
 

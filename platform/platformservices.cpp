@@ -23,6 +23,8 @@ PlatformServices PlatformServices::desktop()
     services.registry = std::make_unique<FreedesktopRegistry>();
 #endif
     services.programFolder = QCoreApplication::applicationDirPath();
-    services.showModal = [](QDialog &dialog) { dialog.exec(); };
+    services.showModal = [](QDialog &dialog) {
+        dialog.exec();
+    };
     return services;
 }

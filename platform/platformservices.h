@@ -4,9 +4,9 @@
 #include "platform/filestore.h"
 #include "platform/printer.h"
 #include "platform/prompter.h"
-#include "platform/shell.h"
 #include "platform/registry.h"
 #include "platform/settingsfile.h"
+#include "platform/shell.h"
 
 #include <QDialog>
 

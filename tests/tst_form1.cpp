@@ -1,4 +1,5 @@
 #include "platform/textcontrol.h"
+#include "platform/tiledpicture.h"
 #include "platform/twips.h"
 #include "settings/startup.h"
 #include "tests/support/fakewindow.h"
@@ -6,7 +7,6 @@
 #include "ui/formlayout.h"
 #include "ui/softbutton.h"
 #include "ui/tarnbar.h"
-#include "platform/tiledpicture.h"
 
 #include <QClipboard>
 #include <QMenu>
@@ -403,10 +403,17 @@ void TestForm1::commandLineFile()
 void TestForm1::startUpAppliesStoredSettings()
 {
     w->settings->values = {
-        { "Options/CheckDefault", "No" }, { "Font/FontName", "DejaVu Serif" }, { "Font/FontSize", "10.5" },
-        { "Font/Italic", "True" },        { "Font/Color", "255" },             { "Options/Wordwrap", "True" },
-        { "Options/Background", "4" },    { "FormPlacement/Width", "6000" },   { "FormPlacement/Height", "4500" },
-        { "FormPlacement/Left", "300" },  { "FormPlacement/Top", "150" },
+        { "Options/CheckDefault", "No" },
+        { "Font/FontName", "DejaVu Serif" },
+        { "Font/FontSize", "10.5" },
+        { "Font/Italic", "True" },
+        { "Font/Color", "255" },
+        { "Options/Wordwrap", "True" },
+        { "Options/Background", "4" },
+        { "FormPlacement/Width", "6000" },
+        { "FormPlacement/Height", "4500" },
+        { "FormPlacement/Left", "300" },
+        { "FormPlacement/Top", "150" },
     };
     w->form->startUp({ QStringLiteral("OmrikNote") });
     const ControlFont font = w->form->textBox()->controlFont();
@@ -443,7 +450,8 @@ void TestForm1::settingsWrittenAtTheEndComeBack()
     w->form->startUp({ QStringLiteral("OmrikNote") });
     QCOMPARE(w->form->background().BackgroundIndex, 3);
     QVERIFY(!w->form->image()->Picture().isNull());
-    w->form->textBox()->setControlFont(ControlFont { QStringLiteral("DejaVu Sans Mono"), 8.25, true });
+    w->form->textBox()->setControlFont(
+        ControlFont { QStringLiteral("DejaVu Sans Mono"), 8.25, true });
     w->form->menuAction(QStringLiteral("mnuWordwrap"))->trigger();
     w->form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
@@ -459,7 +467,8 @@ void TestForm1::settingsWrittenAtTheEndComeBack()
     w->form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
     QTRY_COMPARE(w->form->frameGeometry(), outer);
-    QCOMPARE(w->form->textBox()->controlFont(), (ControlFont { QStringLiteral("DejaVu Sans Mono"), 8.25, true }));
+    QCOMPARE(w->form->textBox()->controlFont(),
+        (ControlFont { QStringLiteral("DejaVu Sans Mono"), 8.25, true }));
     QVERIFY(w->form->textBox()->wordWrap());
     QCOMPARE(w->settings->values.value("Font/Color"), QStringLiteral("-2147483640"));
 }

@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +30,9 @@ private Q_SLOTS:
     void placementRules_data();
     void placementRules();
     void iniFileHoldsPlainText();
+    void garbageFileGivesDefaultsAndIsReplaced();
+    void unreadableOrLockedStore();
+    void twoProgramsEndingAtOnce();
 };
 
 void TestSettingsStore::leadingNumber_data()
@@ -294,6 +298,80 @@ void TestSettingsStore::iniFileHoldsPlainText()
             "FormPlacement/Width=7635",
             "Options/Background=3",
             "Options/Wordwrap=False" }));
+}
+
+void TestSettingsStore::garbageFileGivesDefaultsAndIsReplaced()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("OmrikNote.ini"));
+    QFile garbage(path);
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 8192; ++i)
+        garbage.putChar(char((i * 131 + 7) % 256));
+    garbage.close();
+    {
+        IniSettingsFile file(path);
+        SettingsStore store(file);
+        const StartupSettings read = store.read(Screen, Screens);
+        QCOMPARE(read.background, 3);
+        QCOMPARE(read.font.name, QStringLiteral("MS Sans Serif"));
+        store.SaveRegisterSettings(read);
+    }
+    IniSettingsFile reopened(path);
+    QCOMPARE(
+        reopened.value(QStringLiteral("Options"), QStringLiteral("Background")).value_or(QString()),
+        QStringLiteral("3"));
+}
+
+void TestSettingsStore::unreadableOrLockedStore()
+{
+    if (geteuid() == 0)
+        QSKIP("root reads and writes everything; this case runs again as an ordinary user");
+    QTemporaryDir folder;
+    const QString unreadable = folder.filePath(QStringLiteral("unreadable.ini"));
+    QFile stored(unreadable);
+    QVERIFY(stored.open(QIODevice::WriteOnly));
+    stored.write("[Options]\nBackground=5\n");
+    stored.close();
+    QVERIFY(QFile::setPermissions(unreadable, QFileDevice::Permissions()));
+    IniSettingsFile hidden(unreadable);
+    QCOMPARE(SettingsStore(hidden).read(Screen, Screens).background, 3);
+
+    const QString locked = folder.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkpath(locked));
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    {
+        IniSettingsFile file(locked + QStringLiteral("/OmrikNote.ini"));
+        SettingsStore store(file);
+        store.SaveRegisterSettings(store.read(Screen, Screens));
+    }
+    QVERIFY(!QFile::exists(locked + QStringLiteral("/OmrikNote.ini")));
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void TestSettingsStore::twoProgramsEndingAtOnce()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("OmrikNote.ini"));
+    QProcess first;
+    QProcess second;
+    first.start(
+        QStringLiteral(SETTINGS_WRITER), { path, QStringLiteral("1"), QStringLiteral("200") });
+    second.start(
+        QStringLiteral(SETTINGS_WRITER), { path, QStringLiteral("2"), QStringLiteral("200") });
+    QVERIFY(first.waitForFinished(120000) && second.waitForFinished(120000));
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(second.exitCode(), 0);
+
+    IniSettingsFile file(path);
+    const StartupSettings read = SettingsStore(file).read(Screen, Screens);
+    const int tag = read.background;
+    QVERIFY(tag == 1 || tag == 2);
+    QCOMPARE(read.font.name, QStringLiteral("Writer %1").arg(tag));
+    QCOMPARE(read.placement.width, 1000.0 * tag);
+    QCOMPARE(read.placement.height, 1000.0 * tag);
+    QCOMPARE(file.value(QStringLiteral("Font"), QStringLiteral("Underline")).value_or(QString()),
+        QStringLiteral("False"));
 }
 
 OMRIK_TEST_MAIN(TestSettingsStore)

@@ -5,6 +5,7 @@
 #include "dialogs/frmtexture.h"
 #include "dialogs/helplinks.h"
 #include "platform/textcontrol.h"
+#include "platform/tiledpicture.h"
 #include "platform/twips.h"
 #include "settings/startup.h"
 #include "ui/formlayout.h"
@@ -13,7 +14,6 @@
 #include "ui/tarnbar.h"
 #include "ui/tbsmallsep.h"
 #include "ui/windowplacement.h"
-#include "platform/tiledpicture.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -69,7 +69,11 @@ Form1::Form1(PlatformServices services, QWidget *parent)
         *m_services.files);
     m_settings = std::make_unique<SettingsStore>(*m_services.settings);
     m_shutDown = std::make_unique<ShutDown>(
-        *m_commands, [this] { m_settings->SaveRegisterSettings(currentSession()); }, m_services.endProgram);
+        *m_commands,
+        [this] {
+            m_settings->SaveRegisterSettings(currentSession());
+        },
+        m_services.endProgram);
     m_menu = std::make_unique<MainMenu>(menuBar());
     connectMenus();
     connectDialogs();
@@ -210,8 +214,8 @@ void Form1::startUp(const QStringList &arguments)
         = m_settings->read(WindowPlacementIo::screenSize(*this), WindowPlacementIo::screenAreas());
     applyStoredSettings(stored);
     if (stored.checkDefault) {
-        m_associationPrompt
-            = Form2::runCheck(*m_services.registry, *m_settings, m_services.programFolder, m_services.showModal);
+        m_associationPrompt = Form2::runCheck(
+            *m_services.registry, *m_settings, m_services.programFolder, m_services.showModal);
     }
     openCommandLineDocument(*m_commands, m_document, *m_services.prompter, argumentText(arguments));
 }
@@ -257,9 +261,9 @@ void Form1::settlePlacement()
     const QRect frame = frameGeometry();
     const QRect inner = geometry();
     const QMargins margins(inner.left() - frame.left(),
-                           inner.top() - frame.top(),
-                           frame.right() - inner.right(),
-                           frame.bottom() - inner.bottom());
+        inner.top() - frame.top(),
+        frame.right() - inner.right(),
+        frame.bottom() - inner.bottom());
     if (margins == m_appliedFrame)
         return;
     m_appliedFrame = margins;
