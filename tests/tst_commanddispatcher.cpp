@@ -3,7 +3,11 @@
 #include "tests/support/testenvironment.h"
 
 #include <QClipboard>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +39,7 @@ private Q_SLOTS:
     void saveUntitledCancelled();
     void failedSaveIsReportedAndKeepsState();
     void saveAsReportsFailuresButNotCancel();
+    void fullDiskLosesNothing();
     void saveAsOnTitledDocumentMovesIt();
     void printSendsTextAndFont();
     void printCancelledOrFailing();
@@ -269,6 +274,42 @@ void TestCommandDispatcher::saveAsReportsFailuresButNotCancel()
         w->prompter->messages.constFirst().text, QStringLiteral("75 - Path/File access error"));
     QVERIFY(doc().TextChanged());
     QCOMPARE(doc().CurrentFile(), QString());
+}
+
+void TestCommandDispatcher::fullDiskLosesNothing()
+{
+    if (geteuid() != 0)
+        QSKIP("mounting a small tmpfs needs root; this run is not root");
+    const QString small = w->path(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(small));
+    if (QProcess::execute(
+            QStringLiteral("mount"), { "-t", "tmpfs", "-o", "size=16k", "tmpfs", small })
+        != 0)
+        QSKIP("the sandbox does not allow mounting a tmpfs");
+    const auto unmount = qScopeGuard([&small] {
+        QProcess::execute(QStringLiteral("umount"), { small });
+    });
+    QFile old(small + QStringLiteral("/letter.txt"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("the old letter\r\n");
+    old.close();
+    w->dialog->choose(old.fileName());
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+
+    w->type(QString(40000, QLatin1Char('x')));
+    w->prompter->answerMessage(MsgBox::Ok);
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QCOMPARE(w->prompter->messages.constFirst().text, QStringLiteral("61 - Disk full"));
+    QVERIFY(doc().TextChanged());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("the old letter\r\n"));
+    QCOMPARE(QDir(small).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    w->dialog->choose(w->path(QStringLiteral("roomy.txt")));
+    w->form->commands().SaveAs();
+    QCOMPARE(
+        w->readFile(QStringLiteral("roomy.txt")), QByteArray(40000, 'x') + "the old letter\r\n");
+    QVERIFY(!doc().TextChanged());
 }
 
 void TestCommandDispatcher::saveAsOnTitledDocumentMovesIt()

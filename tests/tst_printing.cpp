@@ -2,6 +2,7 @@
 #include "tests/support/fakewindow.h"
 #include "tests/support/testenvironment.h"
 
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -12,6 +13,8 @@ class TestPrinting : public QObject
 private Q_SLOTS:
     void printsTheWholeTextInTheEditorsFont();
     void unwritableOutputIsAPrinterFailure();
+    void noPrinterIsAPrinterFailure();
+    void printsThroughTheSystemPrinter();
 
 private:
     static QString pdfText(const QString &pdf);
@@ -67,6 +70,31 @@ void TestPrinting::unwritableOutputIsAPrinterFailure()
     const MaybeFailure failure = printer.printText(QStringLiteral("x"), QFont());
     QVERIFY(failure);
     QCOMPARE(failure->number, FailureNumber::PrinterError);
+}
+
+void TestPrinting::noPrinterIsAPrinterFailure()
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("this machine has a printer; the case runs where CUPS_SERVER points nowhere");
+    DocumentPrinter printer;
+    const MaybeFailure failure = printer.printText(QStringLiteral("x"), QFont());
+    QVERIFY(failure);
+    QCOMPARE(failure->number, FailureNumber::PrinterError);
+}
+
+// Run by a script that starts a private CUPS scheduler whose default queue writes a file.
+void TestPrinting::printsThroughTheSystemPrinter()
+{
+    const QString output = qEnvironmentVariable("OMRIK_PRINTED_PDF");
+    if (output.isEmpty())
+        QSKIP("needs the private CUPS scheduler of the printing script");
+    QCOMPARE(QPrinterInfo::defaultPrinter().printerName(), QStringLiteral("OmrikPdf"));
+    DocumentPrinter printer;
+    QVERIFY(!printer.printText(QStringLiteral("Printed through CUPS\nsecond line"), QFont()));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(output), 30000);
+    const QString printed = pdfText(output);
+    QVERIFY2(printed.contains(QStringLiteral("Printed through CUPS")), qPrintable(printed));
+    QVERIFY(printed.contains(QStringLiteral("second line")));
 }
 
 OMRIK_TEST_MAIN(TestPrinting)

@@ -63,6 +63,17 @@ exit_program "$main" "$pid"
 diff <(grep -E '^(Font|Color|Bold|Italic|Strikethru|Underline|Width|Height)' "$ini.first") \
      <(grep -E '^(Font|Color|Bold|Italic|Strikethru|Underline|Width|Height)' "$ini") \
     || { echo "settings changed between runs"; exit 1; }
+
+# A settings file of binary garbage: the program starts with defaults and ends normally. The
+# check runs again, but finds the handler installed above, so it asks nothing.
+head -c 4096 /dev/urandom >"$ini"
+"$program" &
+pid=$!
+main=$(wait_for '^OmrikNote \(') || { echo "no main window with a garbage settings file"; exit 1; }
+[ -z "$(find_window '^OmrikNote$')" ] || { echo "the offer came although we are the handler"; exit 1; }
+sleep 0.5
+exit_program "$main" "$pid"
+grep -q '^Background=3$' "$ini" || { echo "defaults not written over the garbage"; exit 1; }
 INNER
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash ${E2E_TRACE:+-x} "$work/session.sh" "$program" "$ini"
