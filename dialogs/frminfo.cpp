@@ -1,6 +1,6 @@
 #include "dialogs/frminfo.h"
 
-#include "dialogs/dialoggeometry.h"
+#include "platform/dialoggeometry.h"
 #include "dialogs/helplinks.h"
 #include "dialogs/linklabel.h"
 #include "platform/olecolor.h"

@@ -1,6 +1,6 @@
 #include "dialogs/frmtexture.h"
 
-#include "dialogs/dialoggeometry.h"
+#include "platform/dialoggeometry.h"
 #include "dialogs/texturetile.h"
 #include "platform/tiledpicture.h"
 

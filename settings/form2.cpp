@@ -1,21 +1,12 @@
 #include "settings/form2.h"
 
+#include "platform/dialoggeometry.h"
 #include "platform/twips.h"
 #include "settings/association.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-
-QRect twipsRect(double left, double top, double width, double height)
-{
-    return QRect(
-        twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
-
-} // namespace
 
 Form2::Form2(Registry &registry, SettingsStore &settings, const QString &command, QWidget *parent)
     : QDialog(parent,
@@ -56,6 +47,7 @@ Form2::Form2(Registry &registry, SettingsStore &settings, const QString &command
     setTabOrder(m_yes, m_no);
     setTabOrder(m_no, m_check);
     m_yes->setFocus();
+    centreOnScreen(this);
     connect(m_yes, &QPushButton::clicked, this, &Form2::onYes);
     connect(m_no, &QPushButton::clicked, this, &Form2::onNo);
 }

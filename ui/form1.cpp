@@ -6,6 +6,7 @@
 #include "dialogs/helplinks.h"
 #include "platform/textcontrol.h"
 #include "platform/tiledpicture.h"
+#include "platform/dialoggeometry.h"
 #include "platform/twips.h"
 #include "settings/startup.h"
 #include "ui/formlayout.h"
@@ -44,12 +45,6 @@ const ToolbarButton ToolbarButtons[] = {
     { 7, 2850, "undo", "Undo" },
     { 8, 3300, "find", "Find..." },
 };
-
-QRect twipsRect(double left, double top, double width, double height)
-{
-    return QRect(
-        twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
 
 } // namespace
 

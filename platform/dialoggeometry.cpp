@@ -1,4 +1,4 @@
-#include "dialogs/dialoggeometry.h"
+#include "platform/dialoggeometry.h"
 
 #include "platform/twips.h"
 
