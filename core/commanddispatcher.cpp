@@ -118,6 +118,10 @@ MaybeFailure CommandDispatcher::readDocumentFile(const QString &path)
     if (!bytes.ok())
         return bytes.failure();
     const DecodedDocument document = decodeDocument(bytes.value());
+    if (!TextControl::keepsUnchanged(document.text))
+        return Failure { FailureNumber::UnkeepableText,
+            QStringLiteral("The file holds paragraph separators (U+2029) or other "
+                           "characters that the editor would change; it was not opened") };
     m_state.setCurrentFile(path);
     m_state.setFormat(document.format);
     m_textBox.setText(document.text);

@@ -27,6 +27,34 @@ std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByte
     return text;
 }
 
+// Qt's converter for an 8-bit system code page (Windows) does not report characters it had
+// to replace, so a round trip tells instead. UTF-8 reports them itself.
+bool systemIsUtf8()
+{
+    static const bool utf8 = QByteArray(QStringConverter::nameForEncoding(QStringConverter::System))
+                                 .compare("UTF-8", Qt::CaseInsensitive)
+        == 0;
+    return utf8;
+}
+
+std::optional<QByteArray> encodeStrictly(QStringConverter::Encoding encoding, const QString &text);
+
+std::optional<QString> decodeSystem(const QByteArray &bytes)
+{
+    std::optional<QString> text = decodeStrictly(QStringConverter::System, bytes);
+    if (text && !systemIsUtf8() && encodeStrictly(QStringConverter::System, *text) != bytes)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QByteArray> encodeSystem(const QString &text)
+{
+    std::optional<QByteArray> bytes = encodeStrictly(QStringConverter::System, text);
+    if (bytes && !systemIsUtf8() && decodeStrictly(QStringConverter::System, *bytes) != text)
+        return std::nullopt;
+    return bytes;
+}
+
 std::optional<DecodedDocument> decodeWithBom(const QByteArray &bytes)
 {
     struct Candidate
@@ -57,7 +85,7 @@ DecodedDocument decodeCharacters(const QByteArray &bytes)
 {
     if (std::optional<DecodedDocument> document = decodeWithBom(bytes))
         return *document;
-    if (std::optional<QString> text = decodeStrictly(QStringConverter::System, bytes))
+    if (std::optional<QString> text = decodeSystem(bytes))
         return { *text, { TextEncoding::System, LineEnding::CrLf } };
     return { decodeWindows1252(bytes), { TextEncoding::Windows1252, LineEnding::CrLf } };
 }
@@ -115,7 +143,7 @@ std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding enc
 {
     switch (encoding) {
     case TextEncoding::System:
-        return encodeStrictly(QStringConverter::System, text);
+        return encodeSystem(text);
     case TextEncoding::Utf8Bom:
         return withBom(Utf8Bom, encodeStrictly(QStringConverter::Utf8, text));
     case TextEncoding::Utf16LeBom:

@@ -1,8 +1,8 @@
 #include "dialogs/frminfo.h"
 
-#include "platform/dialoggeometry.h"
 #include "dialogs/helplinks.h"
 #include "dialogs/linklabel.h"
+#include "platform/dialoggeometry.h"
 #include "platform/olecolor.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "dialogs/frmtexture.h"
 
-#include "platform/dialoggeometry.h"
 #include "dialogs/texturetile.h"
+#include "platform/dialoggeometry.h"
 #include "platform/tiledpicture.h"
 
 #include <QGroupBox>

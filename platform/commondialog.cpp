@@ -97,7 +97,7 @@ std::optional<QString> WidgetCommonDialog::runFileDialog(FileDialogKind kind)
 bool WidgetCommonDialog::runPrintDialog()
 {
     QPrinter printer;
-    QPrintDialog dialog(&printer, m_owner);
+    QPrintDialog dialog(&printer, owner());
     return dialog.exec() == QDialog::Accepted;
 }
 

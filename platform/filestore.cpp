@@ -7,6 +7,7 @@
 #include <QStorageInfo>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -26,12 +27,14 @@ Failure badFileName()
 // device alone cannot say it. A full disk can show up as a short write with no error at all.
 Failure writeFailure(const QFileDevice &device, const QFileInfo &target, qint64 needed)
 {
-    const QStorageInfo storage(target.absolutePath());
-    if (device.error() == QFileDevice::ResourceError
-        || (storage.isValid() && storage.bytesAvailable() < needed))
+    if (device.error() == QFileDevice::ResourceError)
         return failure(FailureNumber::DiskFull, "Disk full");
-    if (!QFileInfo(target.absolutePath()).isWritable())
+    const QStorageInfo storage(target.absolutePath());
+    if (!QFileInfo(target.absolutePath()).isWritable()
+        || (storage.isValid() && storage.isReadOnly()))
         return failure(FailureNumber::PermissionDenied, "Permission denied");
+    if (storage.isValid() && storage.bytesAvailable() < needed)
+        return failure(FailureNumber::DiskFull, "Disk full");
     if (device.error() == QFileDevice::WriteError)
         return { FailureNumber::DeviceIO,
             QStringLiteral("Device I/O error: ") + device.errorString() };
@@ -53,12 +56,26 @@ bool hasOtherLinks(const QString &path)
 #endif
 }
 
+// The room for the new text is claimed before the old text is touched, so a full disk fails
+// the save while the file still holds what it held.
+bool reserveRoom(QFile &file, qint64 size)
+{
+#ifdef Q_OS_UNIX
+    return size <= file.size() || ::posix_fallocate(file.handle(), 0, size) == 0;
+#else
+    return size <= file.size()
+        || QStorageInfo(QFileInfo(file).absolutePath()).bytesAvailable() >= size - file.size();
+#endif
+}
+
 MaybeFailure writeInPlace(const QString &path, const QByteArray &bytes, const QFileInfo &target)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::ReadWrite))
         return writeFailure(file, target, bytes.size());
-    if (file.write(bytes) != bytes.size() || !file.flush())
+    if (!reserveRoom(file, bytes.size()))
+        return failure(FailureNumber::DiskFull, "Disk full");
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.resize(bytes.size()))
         return writeFailure(file, target, bytes.size());
     file.close();
     return std::nullopt;
@@ -92,7 +109,10 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path)
         return Failure { FailureNumber::PathFileAccess,
             QStringLiteral("Path/File access error: ") + file.errorString() };
     }
-    QByteArray bytes = file.read(MaximumFileSize + 1);
+    // Asking for the limit at once would reserve a buffer of that size for every file.
+    QByteArray bytes = file.read(qMin(info.size(), MaximumFileSize) + 1);
+    while (!file.atEnd() && bytes.size() <= MaximumFileSize && file.error() == QFileDevice::NoError)
+        bytes += file.read(1 << 20);
     if (file.error() != QFileDevice::NoError)
         return Failure { FailureNumber::DeviceIO,
             QStringLiteral("Device I/O error: ") + file.errorString() };

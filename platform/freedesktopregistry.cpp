@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 const QString TextMime = QStringLiteral("text/plain");
@@ -169,11 +171,17 @@ bool writeAtomically(const QString &path, const QString &text)
 
 bool setDefaultApplication(const QString &listPath, const QString &desktopId)
 {
+    // A list that exists but cannot be read must not be replaced by one holding only our line.
+    if (QFile::exists(listPath) && !QFileInfo(listPath).isReadable())
+        return false;
     QStringList lines = readLines(listPath);
     while (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
     const QString entry = TextMime + QLatin1Char('=') + desktopId;
-    int group = lines.indexOf(DefaultsGroup);
+    const auto header = std::find_if(lines.cbegin(), lines.cend(), [](const QString &line) {
+        return line.trimmed() == DefaultsGroup;
+    });
+    int group = header == lines.cend() ? -1 : int(header - lines.cbegin());
     if (group < 0) {
         if (!lines.isEmpty())
             lines << QString();
@@ -210,13 +218,17 @@ QString FreedesktopRegistry::commandFromExec(const QString &exec)
     QStringList arguments = splitExec(unescapeValue(exec));
     if (arguments.isEmpty())
         return QString();
-    QStringList command { arguments.takeFirst() };
+    const auto literal = [](QString argument) {
+        return argument.replace(QLatin1String("%%"), QLatin1String("%"));
+    };
+    QStringList command { literal(arguments.takeFirst()) };
     for (const QString &argument : qAsConst(arguments)) {
         static const QStringList fileCodes { "%f", "%F", "%u", "%U" };
         if (fileCodes.contains(argument))
             command << QStringLiteral("%1");
-        else if (!(argument.size() == 2 && argument.startsWith(QLatin1Char('%'))))
-            command << argument;
+        else if (argument == QLatin1String("%%")
+            || !(argument.size() == 2 && argument.startsWith(QLatin1Char('%'))))
+            command << literal(argument);
     }
     return command.join(QLatin1Char(' '));
 }
@@ -229,6 +241,8 @@ QString FreedesktopRegistry::execFromCommand(const QString &command)
     if (program.size() >= 2 && program.startsWith(QLatin1Char('"'))
         && program.endsWith(QLatin1Char('"')))
         program = program.mid(1, program.size() - 2);
+    // A literal percent sign would otherwise read as a field code.
+    program.replace(QLatin1Char('%'), QLatin1String("%%"));
     QString exec = quoteArgument(program) + QStringLiteral(" %f");
     // Desktop entry values escape backslashes once more, after the quoting.
     exec.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
@@ -263,9 +277,20 @@ bool FreedesktopRegistry::installTextHandler(const QString &command)
                                          "Categories=Utility;TextEditor;\n")
                               .arg(execFromCommand(command));
     const QString entryPath = dataHome() + QStringLiteral("/applications/") + desktopFileName();
-    return writeAtomically(entryPath, entry)
-        && setDefaultApplication(
-            configHome() + QStringLiteral("/mimeapps.list"), desktopFileName());
+    if (!writeAtomically(entryPath, entry))
+        return false;
+    // A desktop-specific list is read before the general one, so a default named there must
+    // change too or our entry would never be used.
+    for (const QString &list : mimeappsLists()) {
+        if (!list.startsWith(configHome() + QLatin1Char('/'))
+            || list.endsWith(QLatin1String("/mimeapps.list")))
+            continue;
+        if (!groupValue(readLines(list), DefaultsGroup, TextMime).isEmpty()
+            && !setDefaultApplication(list, desktopFileName()))
+            return false;
+    }
+    return setDefaultApplication(
+        configHome() + QStringLiteral("/mimeapps.list"), desktopFileName());
 }
 
 long FreedesktopRegistry::RegOpenKeyExA(

@@ -44,6 +44,12 @@ TextControl::TextControl(QWidget *parent)
     connect(document(), &QTextDocument::contentsChange, this, &TextControl::onContentsChange);
 }
 
+bool TextControl::keepsUnchanged(const QString &text)
+{
+    return !text.contains(QChar::ParagraphSeparator) && !text.contains(QChar(0xFDD0))
+        && !text.contains(QChar(0xFDD1));
+}
+
 QString TextControl::text() const
 {
     // toPlainText() would turn no-break spaces into plain spaces; the raw text keeps every

@@ -14,6 +14,10 @@ class TextControl : public QPlainTextEdit
 public:
     explicit TextControl(QWidget *parent = nullptr);
 
+    // False when handing the text over would change it: the editor turns paragraph
+    // separators and its frame markers into line breaks.
+    static bool keepsUnchanged(const QString &text);
+
     QString text() const;
     void setText(const QString &text);
     int textLength() const;

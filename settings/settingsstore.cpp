@@ -4,6 +4,7 @@
 #include "platform/olecolor.h"
 #include "settings/settingtext.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {

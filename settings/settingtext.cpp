@@ -17,10 +17,12 @@ std::optional<double> leadingNumber(const QString &text)
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
+// Fixed notation: "1e+05" would read back as 1 under the leading-number rule.
 QString geometry(double twips)
 {
     char buffer[32];
-    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, float(twips));
+    const std::to_chars_result result
+        = std::to_chars(buffer, buffer + sizeof buffer, float(twips), std::chars_format::fixed);
     return QString::fromLatin1(buffer, int(result.ptr - buffer));
 }
 

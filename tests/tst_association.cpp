@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -170,6 +171,8 @@ void TestAssociation::execLinesBecomeCommands_data()
                                               << "/opt/Omrik Note/OmrikNote %1";
     QTest::newRow("other field codes dropped") << "edit --new-window %F %i"
                                                << "edit --new-window %1";
+    QTest::newRow("literal percent sign") << "\"/opt/100%%/OmrikNote\" %f"
+                                          << "/opt/100%/OmrikNote %1";
     QTest::newRow("escaped backslash in quotes") << "\"/opt/a\\\\\\\\b/x\" %u"
                                                  << "/opt/a\\b/x %1";
 }
@@ -199,6 +202,16 @@ void TestAssociation::desktopBackendMakesUsTheDefault()
                "text/html=browser.desktop\ntext/plain=other-editor.desktop\n");
     list.close();
 
+    // A desktop-specific list is read first and must follow too.
+    qputenv("XDG_CURRENT_DESKTOP", "Test");
+    const auto forgetDesktop = qScopeGuard([] {
+        qunsetenv("XDG_CURRENT_DESKTOP");
+    });
+    QFile desktopList(config + QStringLiteral("/test-mimeapps.list"));
+    QVERIFY(desktopList.open(QIODevice::WriteOnly));
+    desktopList.write("[Default Applications]  \ntext/plain=other-editor.desktop;\n");
+    desktopList.close();
+
     FreedesktopRegistry registry;
     QCOMPARE(Association::QueryClassesRootValue(registry, Key, ""),
         QStringLiteral("/usr/bin/other-editor %1"));
@@ -216,6 +229,10 @@ void TestAssociation::desktopBackendMakesUsTheDefault()
     QVERIFY(kept.contains(QStringLiteral("image/png=viewer.desktop;")));
     QVERIFY(kept.contains(QStringLiteral("text/html=browser.desktop")));
     QCOMPARE(kept.count(QStringLiteral("text/plain=")), 1);
+    QVERIFY(desktopList.open(QIODevice::ReadOnly));
+    const QString desktopKept = QString::fromUtf8(desktopList.readAll());
+    QCOMPARE(desktopKept.count(QStringLiteral("[Default Applications]")), 1);
+    QVERIFY(desktopKept.contains(QStringLiteral("text/plain=omriknote.desktop")));
 }
 
 OMRIK_TEST_MAIN(TestAssociation)

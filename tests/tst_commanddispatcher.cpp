@@ -7,8 +7,6 @@
 #include <QScopeGuard>
 #include <QtTest>
 
-#include <unistd.h>
-
 namespace {
 
 const int SavePromptStyle = MsgBox::YesNoCancel | MsgBox::Exclamation;
@@ -171,6 +169,7 @@ void TestCommandDispatcher::failedOpenChangesNothing()
     QFETCH(QString, name);
     QFETCH(QString, message);
     const QString first = w->writeFile(QStringLiteral("first.txt"), "first\r\n");
+    w->writeFile(QStringLiteral("separator.txt"), "a\xE2\x80\xA9z\r\n");
     w->dialog->choose(first);
     QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
     w->type(QStringLiteral("edited "));
@@ -278,7 +277,7 @@ void TestCommandDispatcher::saveAsReportsFailuresButNotCancel()
 
 void TestCommandDispatcher::fullDiskLosesNothing()
 {
-    if (geteuid() != 0)
+    if (!runningAsRoot())
         QSKIP("mounting a small tmpfs needs root; this run is not root");
     const QString small = w->path(QStringLiteral("small"));
     QVERIFY(QDir().mkpath(small));

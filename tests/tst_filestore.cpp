@@ -122,7 +122,9 @@ void TestFileStore::saveReplacesContentsAndKeepsPermissions()
     const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(target, mode));
     QVERIFY(!m_store.writeFile(target, "short\n"));
-    QCOMPARE(m_store.readFile(target).value(), QByteArray("short\n"));
+    const QByteArray read = m_store.readFile(target).value();
+    QCOMPARE(read, QByteArray("short\n"));
+    QVERIFY2(read.capacity() < 4096, "a small file must not reserve a large buffer");
     const auto permissionBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
         | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
         | QFile::WriteOther | QFile::ExeOther;
@@ -142,13 +144,16 @@ void TestFileStore::fifoIsRefusedWithoutBlocking()
 void TestFileStore::fullDiskKeepsTheOldFile_data()
 {
     QTest::addColumn<int>("size");
-    QTest::newRow("small text that fits Qt's buffer") << 4000;
-    QTest::newRow("large text written straight through") << 200000;
+    QTest::addColumn<bool>("hardLinked");
+    QTest::newRow("small text that fits Qt's buffer") << 4000 << false;
+    QTest::newRow("large text written straight through") << 200000 << false;
+    QTest::newRow("hard-linked file, written in place") << 20000 << true;
 }
 
 void TestFileStore::fullDiskKeepsTheOldFile()
 {
     QFETCH(int, size);
+    QFETCH(bool, hardLinked);
     if (geteuid() != 0)
         QSKIP("mounting a small tmpfs needs root; this run is not root");
     const QString mountPoint = path(QStringLiteral("small"));
@@ -162,6 +167,10 @@ void TestFileStore::fullDiskKeepsTheOldFile()
     });
     const QString target = mountPoint + QStringLiteral("/letter.txt");
     QVERIFY(!m_store.writeFile(target, QByteArray(1000, 'o')));
+    if (hardLinked) {
+        const QByteArray second = QFile::encodeName(mountPoint + QStringLiteral("/second.txt"));
+        QCOMPARE(::link(QFile::encodeName(target).constData(), second.constData()), 0);
+    }
     QFile filler(mountPoint + QStringLiteral("/filler"));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     while (filler.write(QByteArray(4096, 'f')) == 4096) { }
@@ -172,7 +181,7 @@ void TestFileStore::fullDiskKeepsTheOldFile()
     QVERIFY(failure);
     QCOMPARE(failure->message(), QStringLiteral("61 - Disk full"));
     QCOMPARE(m_store.readFile(target).value(), QByteArray(1000, 'o'));
-    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden).size(), hardLinked ? 3 : 2);
 }
 
 void TestFileStore::symbolicLinkKeepsTheLink()

@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 TestEnvironment::TestEnvironment()
 {
     const QString home = m_home.path();
@@ -19,4 +23,13 @@ TestEnvironment::TestEnvironment()
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
+}
+
+bool runningAsRoot()
+{
+#ifdef Q_OS_UNIX
+    return geteuid() == 0;
+#else
+    return false;
+#endif
 }

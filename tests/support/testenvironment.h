@@ -15,6 +15,10 @@ private:
     QTemporaryDir m_home;
 };
 
+// Root passes every permission check and may mount file systems; tests that depend on either
+// ask first.
+bool runningAsRoot();
+
 // A test main that sets up TestEnvironment before the application object exists.
 #define OMRIK_TEST_MAIN(TestClass)                                                                 \
     int main(int argc, char *argv[])                                                               \
