@@ -1,0 +1,423 @@
+#!/usr/bin/env python3
+"""Opens documents in editors under the current X server and measures how long loading takes.
+
+Run by bench/run inside xvfb-run; see bench/README.md for what each number means.
+Standard library only; the responsiveness probe talks to libX11 through ctypes.
+"""
+import argparse
+import csv
+import ctypes
+import ctypes.util
+import os
+import re
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+TICK = 0.02  # polling step in seconds
+QUIET = 0.3  # CPU time must stop growing this long to count as settled
+QUIET_TOLERANCE = 1  # clock ticks; a blinking cursor may cost one now and then
+NO_TITLE_GIVE_UP = 5.0  # seconds of quiet with a window up but none named after the file
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+NAMES = {"omriknote": "OmrikNote", "kwrite": "KWrite", "featherpad": "FeatherPad"}
+
+
+def command_for(editor, program, document):
+    return {
+        "omriknote": [program, document],
+        "kwrite": ["kwrite", document],
+        "featherpad": ["featherpad", document],
+    }[editor]
+
+
+def seed_config(editor, config):
+    """Settings that keep first-start questions away, in the run's private config folder."""
+    if editor == "omriknote":
+        os.makedirs(os.path.join(config, "OmrikNote"))
+        with open(os.path.join(config, "OmrikNote", "OmrikNote.ini"), "w") as ini:
+            ini.write("[Options]\nCheckDefault=No\n")
+    # KWrite and FeatherPad ask nothing on a first start with a fresh config folder.
+
+
+# --- /proc readings ---------------------------------------------------------------------
+
+def stat_fields(pid):
+    """Fields of /proc/PID/stat after the command name (field 3 is index 0)."""
+    with open(f"/proc/{pid}/stat") as f:
+        text = f.read()
+    return text[text.rindex(")") + 2:].split()
+
+
+def session_cpu_ticks(session):
+    """utime+stime of every process in the editor's session (threads are included in each
+    process's figure), plus what finished children left behind in their parents."""
+    total = 0
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            fields = stat_fields(entry)
+        except (OSError, ValueError):
+            continue
+        if int(fields[3]) == session:
+            total += sum(int(x) for x in fields[11:15])
+    return total
+
+
+def peak_kib(pid):
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def session_members(session):
+    members = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                if int(stat_fields(entry)[3]) == session:
+                    members.append(int(entry))
+            except (OSError, ValueError):
+                pass
+    return members
+
+
+# --- X -----------------------------------------------------------------------------------
+
+def xdotool(*args):
+    try:
+        out = subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=5)
+    except subprocess.TimeoutExpired:
+        return []
+    return out.stdout.split()
+
+
+def window_name(window):
+    try:
+        out = subprocess.run(["xdotool", "getwindowname", window],
+                             capture_output=True, text=True, timeout=5)
+        return out.stdout.strip()
+    except subprocess.TimeoutExpired:
+        return "?"
+
+
+class XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+
+class XEvent(ctypes.Union):
+    _fields_ = [("type", ctypes.c_int), ("xclient", XClientMessageEvent),
+                ("pad", ctypes.c_long * 24)]
+
+
+class Pinger:
+    """Measures whether the editor's event loop answers.
+
+    Window properties such as WM_NAME are answered by the X server itself, so querying them
+    says nothing about a frozen editor. A _NET_WM_PING message instead has to be handled by
+    the editor's own event loop, which sends it back to the root window; every Qt program
+    does this. One ping is outstanding at a time; the longest time between two answers
+    (or between the window appearing and the first answer) is the stall.
+    """
+
+    CLIENT_MESSAGE = 33
+    # Qt sends the answer to the root window for structure or substructure listeners.
+    ROOT_MASK = (1 << 17) | (1 << 19)
+
+    def __init__(self):
+        x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XInternAtom.restype = ctypes.c_ulong
+        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                 ctypes.c_void_p]
+        x.XPending.argtypes = [ctypes.c_void_p]
+        x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        x.XFlush.argtypes = [ctypes.c_void_p]
+        # The default handler would end this program when a window vanishes under a ping.
+        self._on_error = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(
+            lambda display, error: 0)
+        x.XSetErrorHandler(self._on_error)
+        self.x = x
+        self.display = x.XOpenDisplay(None)
+        if not self.display:
+            sys.exit("measure.py: cannot open the X display")
+        self.root = x.XDefaultRootWindow(self.display)
+        self.wm_protocols = x.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
+        self.net_wm_ping = x.XInternAtom(self.display, b"_NET_WM_PING", 0)
+        x.XSelectInput(self.display, self.root, self.ROOT_MASK)
+        self.next_id = 1
+
+    def start(self, window, now):
+        self.window = int(window)
+        self.outstanding = None
+        self.last_answer = now
+        self.longest = 0.0
+
+    def poll(self, now):
+        event = XEvent()
+        while self.x.XPending(self.display):
+            self.x.XNextEvent(self.display, ctypes.byref(event))
+            message = event.xclient
+            if (event.type == self.CLIENT_MESSAGE and message.data[0] == self.net_wm_ping
+                    and message.data[1] == self.outstanding):
+                self.longest = max(self.longest, now - self.last_answer)
+                self.last_answer = now
+                self.outstanding = None
+        if self.outstanding is None:
+            ping = XEvent()
+            ping.xclient.type = self.CLIENT_MESSAGE
+            ping.xclient.window = self.window
+            ping.xclient.message_type = self.wm_protocols
+            ping.xclient.format = 32
+            ping.xclient.data[0] = self.net_wm_ping
+            ping.xclient.data[1] = self.next_id
+            ping.xclient.data[2] = self.window
+            self.x.XSendEvent(self.display, self.window, 0, 0, ctypes.byref(ping))
+            self.x.XFlush(self.display)
+            self.outstanding = self.next_id
+            self.next_id += 1
+
+    def stall(self, now):
+        unanswered = now - self.last_answer if self.outstanding is not None else 0.0
+        return max(self.longest, unanswered)
+
+
+# --- one run -----------------------------------------------------------------------------
+
+def start_bus(env, runtime):
+    """A private D-Bus session per run: KDE programs want one, and no state leaks between runs."""
+    bus = subprocess.Popen(
+        ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1",
+         f"--address=unix:dir={runtime}"],
+        env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    return bus, bus.stdout.readline().strip()
+
+
+def measure(editor, program, document, pinger, timeout):
+    scratch = tempfile.mkdtemp(prefix="omrik-bench-run-")
+    folders = {name: os.path.join(scratch, name)
+               for name in ("home", "config", "data", "cache", "runtime")}
+    for folder in folders.values():
+        os.makedirs(folder, mode=0o700)
+    seed_config(editor, folders["config"])
+    env = dict(os.environ, HOME=folders["home"], XDG_CONFIG_HOME=folders["config"],
+               XDG_DATA_HOME=folders["data"], XDG_CACHE_HOME=folders["cache"],
+               XDG_RUNTIME_DIR=folders["runtime"], QT_QPA_PLATFORM="xcb")
+    for leftover in ("SESSION_MANAGER", "DBUS_SESSION_BUS_ADDRESS", "KDE_FULL_SESSION",
+                     "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE"):
+        env.pop(leftover, None)
+    bus, address = start_bus(env, folders["runtime"])
+    env["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    title_pattern = re.escape(os.path.basename(document))
+    result = {"status": "ok", "titled": None, "settled": None, "peak_mib": None,
+              "stall_ms": None, "note": ""}
+    samples = []  # (seconds since launch, CPU clock ticks)
+    window = None
+    peak = 0
+    with open(os.path.join(scratch, "editor.log"), "w") as log:
+        start = time.monotonic()
+        editor_process = subprocess.Popen(
+            command_for(editor, program, document), env=env, cwd=folders["home"],
+            stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+            start_new_session=True)
+        pid = editor_process.pid
+        now = 0.0
+        while True:
+            now = time.monotonic() - start
+            if now > timeout:
+                result["status"] = "timeout"
+                break
+            if editor_process.poll() is not None:
+                result["status"] = f"exited ({editor_process.returncode})"
+                break
+            cpu = session_cpu_ticks(pid)
+            peak = max(peak, peak_kib(pid))
+            samples.append((now, cpu))
+
+            if window is None:
+                found = xdotool("search", "--onlyvisible", "--pid", str(pid))
+                if found:
+                    window = found[0]
+                    pinger.start(window, now)
+            if result["titled"] is None and xdotool("search", "--onlyvisible", "--name",
+                                                    title_pattern):
+                result["titled"] = now
+            if window is not None:
+                pinger.poll(now)
+
+            # The earliest moment after which CPU time grew by at most the tolerance.
+            quiet_since = now
+            for t, ticks in reversed(samples):
+                if cpu - ticks > QUIET_TOLERANCE:
+                    break
+                quiet_since = t
+            if result["titled"] is not None and now - quiet_since >= QUIET:
+                result["settled"] = max(quiet_since, result["titled"])
+                break
+            if result["titled"] is None and window is not None \
+                    and now - quiet_since >= NO_TITLE_GIVE_UP:
+                result["status"] = "refused"
+                break
+            time.sleep(max(0.0, TICK - (time.monotonic() - start - now)))
+
+        peak = max(peak, peak_kib(pid))
+        result["peak_mib"] = round(peak / 1024, 1)
+        if window is not None:
+            result["stall_ms"] = round(pinger.stall(now) * 1000)
+            names = [window_name(w) for w in xdotool("search", "--onlyvisible", "--pid", str(pid))]
+            others = [n for n in names if not re.search(title_pattern, n)]
+            if others:
+                result["note"] = "other windows: " + "; ".join(others)
+        elif result["status"] != "ok":
+            result["note"] = "no window"
+
+        for member in session_members(pid) or [pid]:
+            try:
+                os.kill(member, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        editor_process.wait()
+    bus.terminate()
+    bus.wait()
+    shutil.rmtree(scratch, ignore_errors=True)
+    return result
+
+
+# --- report ------------------------------------------------------------------------------
+
+def size_of(document):
+    return int(re.search(r"bench-(\d+)MB", document).group(1))
+
+
+def summary(runs, key):
+    """Median of the successful runs, or the failure when no run succeeded."""
+    values = [r[key] for r in runs if r["status"] == "ok" and r[key] is not None]
+    failures = [r["status"] for r in runs if r["status"] != "ok"]
+    if not values:
+        return None, (failures[0] if failures else "n/a")
+    note = f" ({len(failures)} {failures[0]})" if failures else ""
+    return statistics.median(values), note
+
+
+def cell(runs, key, fmt):
+    value, note = summary(runs, key)
+    return note if value is None else fmt(value) + note
+
+
+def print_tables(results, editors, sizes):
+    largest = max(sizes)
+    seconds = lambda v: f"{v:.2f} s"
+    header = ["editor"] + [f"{s} MB" for s in sizes] + [
+        f"peak MiB at {largest} MB", f"longest stall at {largest} MB"]
+    rows = []
+    numbers = {}
+    for editor in editors:
+        row = [NAMES[editor]]
+        nums = []
+        for size in sizes:
+            row.append(cell(results[editor, size], "settled", seconds))
+            nums.append(summary(results[editor, size], "settled")[0])
+        for key, fmt in (("peak_mib", lambda v: f"{v:.0f}"), ("stall_ms", lambda v: f"{v:.0f} ms")):
+            row.append(cell(results[editor, largest], key, fmt))
+            nums.append(summary(results[editor, largest], key)[0])
+        rows.append(row)
+        numbers[editor] = nums
+    if "omriknote" in editors:
+        for other in ("kwrite", "featherpad"):
+            if other in editors:
+                ratios = [f"{a / b:.2f}" if a is not None and b else "n/a"
+                          for a, b in zip(numbers["omriknote"], numbers[other])]
+                rows.append([f"OmrikNote / {NAMES[other]}"] + ratios)
+    print("Settle time (median of runs; CPU quiet and window titled):")
+    print_markdown(header, rows)
+
+    print("\nDetails (medians):")
+    header = ["editor", "size", "titled", "settled", "peak MiB", "longest stall", "runs", "notes"]
+    rows = []
+    for editor in editors:
+        for size in sizes:
+            runs = results[editor, size]
+            statuses = ", ".join(r["status"] for r in runs)
+            notes = "; ".join(sorted({r["note"] for r in runs if r["note"]}))
+            rows.append([NAMES[editor], f"{size} MB", cell(runs, "titled", seconds),
+                         cell(runs, "settled", seconds),
+                         cell(runs, "peak_mib", lambda v: f"{v:.0f}"),
+                         cell(runs, "stall_ms", lambda v: f"{v:.0f} ms"), statuses, notes])
+    print_markdown(header, rows)
+
+
+def print_markdown(header, rows):
+    widths = [max(len(str(r[i])) for r in [header] + rows) for i in range(len(header))]
+    line = lambda r: "| " + " | ".join(str(c).ljust(w) for c, w in zip(r, widths)) + " |"
+    print(line(header))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for r in rows:
+        print(line(r))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--editors", required=True)
+    parser.add_argument("--documents", required=True, help="comma-separated document paths")
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--timeout", type=float, default=120)
+    parser.add_argument("--csv")
+    args = parser.parse_args()
+    editors = args.editors.split(",")
+    documents = args.documents.split(",")
+    sizes = [size_of(d) for d in documents]
+
+    pinger = Pinger()
+    results = {}
+    raw = []
+    for document, size in zip(documents, sizes):
+        with open(document, "rb") as f:  # warm the page cache so every run reads from memory
+            while f.read(1 << 24):
+                pass
+        # Editors take turns, so a slow drift of the machine spreads over all of them.
+        for run in range(1, args.runs + 1):
+            for editor in editors:
+                r = measure(editor, args.program, document, pinger, args.timeout)
+                results.setdefault((editor, size), []).append(r)
+                raw.append({"editor": editor, "size_mb": size, "run": run, **r})
+                show = lambda v, f: "-" if v is None else f.format(v)
+                print(f"{NAMES[editor]:>10} {size:>4} MB run {run}: {r['status']}, "
+                      f"titled {show(r['titled'], '{:.2f} s')}, "
+                      f"settled {show(r['settled'], '{:.2f} s')}, "
+                      f"peak {show(r['peak_mib'], '{:.0f} MiB')}, "
+                      f"stall {show(r['stall_ms'], '{} ms')} {r['note']}",
+                      file=sys.stderr, flush=True)
+    if args.csv:
+        with open(args.csv, "w", newline="") as f:
+            writer = csv.DictWriter(f, fieldnames=["editor", "size_mb", "run", "status", "titled",
+                                                   "settled", "peak_mib", "stall_ms", "note"])
+            writer.writeheader()
+            for row in raw:
+                writer.writerow({k: ("" if v is None else (round(v, 3) if isinstance(v, float)
+                                                           else v)) for k, v in row.items()})
+    print()
+    print_tables(results, editors, sizes)
+
+
+if __name__ == "__main__":
+    main()
