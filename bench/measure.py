@@ -21,8 +21,7 @@ import time
 TICK = 0.02  # polling step in seconds
 QUIET = 0.3  # CPU time must stop growing this long to count as settled
 QUIET_TOLERANCE = 1  # clock ticks; a blinking cursor may cost one now and then
-NO_TITLE_GIVE_UP = 5.0  # seconds of quiet with a window up but none named after the file
-CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+NO_TITLE_GIVE_UP = 5.0  # seconds after going quiet with a window up but none named after the file
 
 NAMES = {"omriknote": "OmrikNote", "kwrite": "KWrite", "featherpad": "FeatherPad"}
 
@@ -129,8 +128,11 @@ class Pinger:
     Window properties such as WM_NAME are answered by the X server itself, so querying them
     says nothing about a frozen editor. A _NET_WM_PING message instead has to be handled by
     the editor's own event loop, which sends it back to the root window; every Qt program
-    does this. One ping is outstanding at a time; the longest time between two answers
-    (or between the window appearing and the first answer) is the stall.
+    does this. One ping is outstanding at a time.
+
+    Two stalls come out: counted from launch (the time before the first answer is a stall
+    too, so an editor that shows no window until it has loaded everything is not rewarded),
+    and counted from the moment the window appeared.
     """
 
     CLIENT_MESSAGE = 33
@@ -168,8 +170,10 @@ class Pinger:
     def start(self, window, now):
         self.window = int(window)
         self.outstanding = None
-        self.last_answer = now
-        self.longest = 0.0
+        self.window_at = now
+        self.first_answer = None
+        self.last_answer = None
+        self.between = 0.0
 
     def poll(self, now):
         event = XEvent()
@@ -178,7 +182,10 @@ class Pinger:
             message = event.xclient
             if (event.type == self.CLIENT_MESSAGE and message.data[0] == self.net_wm_ping
                     and message.data[1] == self.outstanding):
-                self.longest = max(self.longest, now - self.last_answer)
+                if self.last_answer is None:
+                    self.first_answer = now
+                else:
+                    self.between = max(self.between, now - self.last_answer)
                 self.last_answer = now
                 self.outstanding = None
         if self.outstanding is None:
@@ -195,9 +202,12 @@ class Pinger:
             self.outstanding = self.next_id
             self.next_id += 1
 
-    def stall(self, now):
-        unanswered = now - self.last_answer if self.outstanding is not None else 0.0
-        return max(self.longest, unanswered)
+    def stalls(self, now):
+        """Longest stall from launch and longest stall from the window's appearance."""
+        if self.first_answer is None:
+            return now, now - self.window_at
+        rest = max(self.between, now - self.last_answer)
+        return max(self.first_answer, rest), max(self.first_answer - self.window_at, rest)
 
 
 # --- one run -----------------------------------------------------------------------------
@@ -228,10 +238,11 @@ def measure(editor, program, document, pinger, timeout):
     env["DBUS_SESSION_BUS_ADDRESS"] = address
 
     title_pattern = re.escape(os.path.basename(document))
-    result = {"status": "ok", "titled": None, "settled": None, "peak_mib": None,
-              "stall_ms": None, "note": ""}
+    result = {"status": "ok", "window": None, "titled": None, "settled": None, "peak_mib": None,
+              "stall_ms": None, "stall_after_window_ms": None, "note": ""}
     samples = []  # (seconds since launch, CPU clock ticks)
     window = None
+    quiet_untitled = None  # when the editor first went quiet showing no window named after the file
     peak = 0
     with open(os.path.join(scratch, "editor.log"), "w") as log:
         start = time.monotonic()
@@ -253,14 +264,18 @@ def measure(editor, program, document, pinger, timeout):
             peak = max(peak, peak_kib(pid))
             samples.append((now, cpu))
 
+            if result["titled"] is None:
+                named = xdotool("search", "--onlyvisible", "--name", title_pattern)
+                if named:
+                    result["titled"] = now
+            else:
+                named = []
             if window is None:
-                found = xdotool("search", "--onlyvisible", "--pid", str(pid))
+                found = named or xdotool("search", "--onlyvisible", "--pid", str(pid))
                 if found:
                     window = found[0]
+                    result["window"] = now
                     pinger.start(window, now)
-            if result["titled"] is None and xdotool("search", "--onlyvisible", "--name",
-                                                    title_pattern):
-                result["titled"] = now
             if window is not None:
                 pinger.poll(now)
 
@@ -273,8 +288,9 @@ def measure(editor, program, document, pinger, timeout):
             if result["titled"] is not None and now - quiet_since >= QUIET:
                 result["settled"] = max(quiet_since, result["titled"])
                 break
-            if result["titled"] is None and window is not None \
-                    and now - quiet_since >= NO_TITLE_GIVE_UP:
+            if result["titled"] is None and window is not None and now - quiet_since >= QUIET:
+                quiet_untitled = quiet_untitled or now
+            if quiet_untitled is not None and now - quiet_untitled >= NO_TITLE_GIVE_UP:
                 result["status"] = "refused"
                 break
             time.sleep(max(0.0, TICK - (time.monotonic() - start - now)))
@@ -282,12 +298,15 @@ def measure(editor, program, document, pinger, timeout):
         peak = max(peak, peak_kib(pid))
         result["peak_mib"] = round(peak / 1024, 1)
         if window is not None:
-            result["stall_ms"] = round(pinger.stall(now) * 1000)
+            stall, after_window = pinger.stalls(now)
+            result["stall_ms"] = round(stall * 1000)
+            result["stall_after_window_ms"] = round(after_window * 1000)
             names = [window_name(w) for w in xdotool("search", "--onlyvisible", "--pid", str(pid))]
             others = [n for n in names if not re.search(title_pattern, n)]
             if others:
-                result["note"] = "other windows: " + "; ".join(others)
-        elif result["status"] != "ok":
+                result["note"] = "windows named: " + "; ".join(others)
+        else:
+            result["stall_ms"] = round(now * 1000)
             result["note"] = "no window"
 
         for member in session_members(pid) or [pid]:
@@ -351,17 +370,21 @@ def print_tables(results, editors, sizes):
     print_markdown(header, rows)
 
     print("\nDetails (medians):")
-    header = ["editor", "size", "titled", "settled", "peak MiB", "longest stall", "runs", "notes"]
+    header = ["editor", "size", "window", "titled", "settled", "peak MiB", "longest stall",
+              "stall after window", "runs", "notes"]
     rows = []
     for editor in editors:
         for size in sizes:
             runs = results[editor, size]
             statuses = ", ".join(r["status"] for r in runs)
             notes = "; ".join(sorted({r["note"] for r in runs if r["note"]}))
-            rows.append([NAMES[editor], f"{size} MB", cell(runs, "titled", seconds),
+            rows.append([NAMES[editor], f"{size} MB", cell(runs, "window", seconds),
+                         cell(runs, "titled", seconds),
                          cell(runs, "settled", seconds),
                          cell(runs, "peak_mib", lambda v: f"{v:.0f}"),
-                         cell(runs, "stall_ms", lambda v: f"{v:.0f} ms"), statuses, notes])
+                         cell(runs, "stall_ms", lambda v: f"{v:.0f} ms"),
+                         cell(runs, "stall_after_window_ms", lambda v: f"{v:.0f} ms"),
+                         statuses, notes])
     print_markdown(header, rows)
 
 
@@ -402,15 +425,18 @@ def main():
                 raw.append({"editor": editor, "size_mb": size, "run": run, **r})
                 show = lambda v, f: "-" if v is None else f.format(v)
                 print(f"{NAMES[editor]:>10} {size:>4} MB run {run}: {r['status']}, "
+                      f"window {show(r['window'], '{:.2f} s')}, "
                       f"titled {show(r['titled'], '{:.2f} s')}, "
                       f"settled {show(r['settled'], '{:.2f} s')}, "
                       f"peak {show(r['peak_mib'], '{:.0f} MiB')}, "
-                      f"stall {show(r['stall_ms'], '{} ms')} {r['note']}",
+                      f"stall {show(r['stall_ms'], '{} ms')} "
+                      f"({show(r['stall_after_window_ms'], '{} ms')} after window) {r['note']}",
                       file=sys.stderr, flush=True)
     if args.csv:
         with open(args.csv, "w", newline="") as f:
-            writer = csv.DictWriter(f, fieldnames=["editor", "size_mb", "run", "status", "titled",
-                                                   "settled", "peak_mib", "stall_ms", "note"])
+            writer = csv.DictWriter(f, fieldnames=["editor", "size_mb", "run", "status", "window", "titled",
+                                                   "settled", "peak_mib", "stall_ms",
+                                                   "stall_after_window_ms", "note"])
             writer.writeheader()
             for row in raw:
                 writer.writerow({k: ("" if v is None else (round(v, 3) if isinstance(v, float)
