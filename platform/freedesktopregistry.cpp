@@ -208,11 +208,6 @@ bool setDefaultApplication(const QString &listPath, const QString &desktopId)
 
 } // namespace
 
-QByteArray FreedesktopRegistry::associationKey()
-{
-    return QByteArrayLiteral("txtfile\\shell\\open\\command\\");
-}
-
 QString FreedesktopRegistry::commandFromExec(const QString &exec)
 {
     QStringList arguments = splitExec(unescapeValue(exec));
@@ -296,8 +291,8 @@ bool FreedesktopRegistry::installTextHandler(const QString &command)
 long FreedesktopRegistry::RegOpenKeyExA(
     Handle root, const QByteArray &subKey, quint32, quint32, Handle *result)
 {
-    QByteArray wanted = associationKey();
-    wanted.chop(1);
+    // The one key this backend knows: the open command of text files.
+    const QByteArray wanted = QByteArrayLiteral("txtfile\\shell\\open\\command");
     QByteArray asked = subKey.toLower();
     while (asked.endsWith('\\'))
         asked.chop(1);

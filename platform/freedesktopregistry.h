@@ -11,7 +11,6 @@
 class FreedesktopRegistry : public Registry
 {
 public:
-    static QByteArray associationKey();
     static QString desktopFileName() { return QStringLiteral("omriknote.desktop"); }
 
     long RegOpenKeyExA(Handle root,
