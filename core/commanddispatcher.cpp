@@ -1,5 +1,7 @@
 #include "core/commanddispatcher.h"
 
+#include "core/documentloader.h"
+
 namespace {
 
 constexpr int FileDialogFlags = CommonDialog::OverwritePrompt | CommonDialog::HideReadOnly;
@@ -114,17 +116,13 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::openDocument()
 
 MaybeFailure CommandDispatcher::readDocumentFile(const QString &path)
 {
-    const Result<QByteArray> bytes = m_files.readFile(path);
+    Result<QByteArray> bytes = m_files.readFile(path);
     if (!bytes.ok())
         return bytes.failure();
-    const DecodedDocument document = decodeDocument(bytes.value());
-    if (!TextControl::keepsUnchanged(document.text))
-        return Failure { FailureNumber::UnkeepableText,
-            QStringLiteral("The file holds paragraph separators (U+2029) or other "
-                           "characters that the editor would change; it was not opened") };
+    LoadedDocument document = loadInBackground(std::move(bytes.value()));
     m_state.setCurrentFile(path);
     m_state.setFormat(document.format);
-    m_textBox.setText(document.text);
+    m_textBox.setText(std::move(document.text));
     m_state.showFileTitle();
     m_textBox.setSelStart(0);
     m_state.setTextChanged(false);
@@ -190,8 +188,7 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::findText()
 {
     const QString wanted = m_prompter.inputBox(
         QStringLiteral("Please enter your search string:"), QStringLiteral("Zoeken"));
-    const QString text = m_textBox.text();
-    const qsizetype position = text.isEmpty() ? 0 : text.indexOf(wanted) + 1;
+    const qsizetype position = m_textBox.textLength() == 0 ? 0 : m_textBox.find(wanted) + 1;
     if (position == 0)
         m_prompter.messageBox(QStringLiteral("String not found!"), MsgBox::OkOnly);
     return Outcome::Completed;

@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -175,6 +177,115 @@ Failure ambiguous()
             "Copy the text into a new document to save it") };
 }
 
+// Blocks of a UTF-8 file end before an ASCII byte, which never belongs to a longer sequence,
+// and never between the CR and LF of a pair; so each block decodes on its own exactly as it
+// does within the whole file.
+constexpr qsizetype Utf8Block = 64 * 1024;
+
+qsizetype utf8BlockEnd(const QByteArray &bytes, qsizetype start)
+{
+    qsizetype end = std::min(bytes.size(), start + Utf8Block);
+    while (end < bytes.size()
+        && (uchar(bytes[end]) >= 0x80 || (bytes[end] == '\n' && bytes[end - 1] == '\r')))
+        ++end;
+    return end;
+}
+
+bool isAscii(const char *data, qsizetype length)
+{
+    quint64 any = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, sizeof word);
+        any |= word;
+    }
+    for (; i < length; ++i)
+        any |= uchar(data[i]);
+    return (any & 0x8080808080808080ULL) == 0;
+}
+
+bool isValidUtf8(const QByteArray &bytes, qsizetype from)
+{
+    for (qsizetype start = from, end; start < bytes.size(); start = end) {
+        end = utf8BlockEnd(bytes, start);
+        const QByteArrayView block(bytes.constData() + start, end - start);
+        if (!isAscii(block.data(), block.size()) && !decodeStrictly(QStringConverter::Utf8, block))
+            return false;
+    }
+    return true;
+}
+
+LineEnding firstLineEnding(QByteArrayView bytes)
+{
+    const qsizetype lf = bytes.indexOf('\n');
+    const qsizetype cr = bytes.first(lf < 0 ? bytes.size() : lf).indexOf('\r');
+    if (cr >= 0)
+        return cr + 1 == lf ? LineEnding::CrLf : LineEnding::Cr;
+    return lf >= 0 ? LineEnding::Lf : LineEnding::CrLf;
+}
+
+// Turns CR LF and lone CR into LF, moving the bytes down to out; returns the new end.
+qsizetype compactAsciiLines(char *data, qsizetype from, qsizetype to, qsizetype out, qsizetype size)
+{
+    while (from < to) {
+        const void *hit = std::memchr(data + from, '\r', std::size_t(to - from));
+        const qsizetype cr = hit ? static_cast<const char *>(hit) - data : to;
+        std::memmove(data + out, data + from, std::size_t(cr - from));
+        out += cr - from;
+        if (cr == to)
+            break;
+        data[out++] = '\n';
+        from = cr + 1 < size && data[cr + 1] == '\n' ? cr + 2 : cr + 1;
+    }
+    return out;
+}
+
+std::optional<LoadedDocument> loadUtf8(QByteArray &bytes)
+{
+    const bool bom = bytes.startsWith(Utf8Bom);
+    if ((!bom && !systemIsUtf8()) || bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom))
+        return std::nullopt;
+    const qsizetype from = bom ? Utf8Bom.size() : 0;
+    if (!isValidUtf8(bytes, from))
+        return std::nullopt;
+    LoadedDocument document { TextStorage(),
+        { bom ? TextEncoding::Utf8Bom : TextEncoding::System,
+            firstLineEnding(QByteArrayView(bytes).sliced(from)) } };
+    TextStorage::Builder builder;
+    char *data = bytes.data();
+    qsizetype out = 0;
+    qsizetype runStart = 0;
+    for (qsizetype start = from, end; start < bytes.size(); start = end) {
+        end = utf8BlockEnd(bytes, start);
+        if (isAscii(data + start, end - start)) {
+            out = compactAsciiLines(data, start, end, out, bytes.size());
+            continue;
+        }
+        QString text
+            = *decodeStrictly(QStringConverter::Utf8, QByteArrayView(data + start, end - start));
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (QtPrivate::isLatin1(text)) {
+            const QByteArray narrow = text.toLatin1();
+            std::memcpy(data + out, narrow.constData(), std::size_t(narrow.size()));
+            out += narrow.size();
+            continue;
+        }
+        builder.appendLatin1(data + runStart, out - runStart);
+        builder.appendText(text);
+        runStart = out;
+    }
+    builder.appendLatin1(data + runStart, out - runStart);
+    const bool endsWithBreak = builder.lastUnit() == QLatin1Char('\n');
+    const bool empty = builder.isEmpty();
+    if (!empty && !endsWithBreak)
+        builder.appendText(u"\n");
+    builder.keep(std::move(bytes));
+    document.text = builder.finish();
+    return document;
+}
+
 } // namespace
 
 DecodedDocument decodeDocument(const QByteArray &bytes)
@@ -204,4 +315,13 @@ Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &for
     if (!readsBackAs(*bytes, format))
         return ambiguous();
     return *bytes;
+}
+
+LoadedDocument loadDocument(QByteArray bytes)
+{
+    if (std::optional<LoadedDocument> document = loadUtf8(bytes))
+        return std::move(*document);
+    DecodedDocument decoded = decodeDocument(bytes);
+    bytes = QByteArray();
+    return { TextStorage::fromText(decoded.text), decoded.format };
 }

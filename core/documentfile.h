@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/failure.h"
+#include "platform/textstorage.h"
 
 #include <QByteArray>
 #include <QString>
@@ -37,6 +38,17 @@ struct DecodedDocument
 };
 
 DecodedDocument decodeDocument(const QByteArray &bytes);
+
+struct LoadedDocument
+{
+    TextStorage text;
+    DocumentFormat format;
+};
+
+// The same reading as decodeDocument(), straight into the editor's storage. A UTF-8 file is
+// converted inside the bytes it was read into, so a large file is never held twice; pass the
+// bytes in with std::move.
+LoadedDocument loadDocument(QByteArray bytes);
 
 // Each '\n' becomes the format's line ending, and a text that does not end with a line break
 // gets one. Fails, rather than replacing a character, when the encoding cannot hold the text.

@@ -1,31 +1,40 @@
 #pragma once
 
 #include "platform/controlfont.h"
+#include "platform/texthistory.h"
+#include "platform/textlayouts.h"
+#include "platform/textnavigator.h"
+#include "platform/textstorage.h"
 
-#include <QPlainTextEdit>
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QPoint>
 
 // The editing area. The rest of the program uses only this class's own members, so what
 // stands behind them can change without touching the callers. Line breaks in text() are
 // single '\n' characters; setSelText() also takes '\r' and "\r\n" as one break.
-class TextControl : public QPlainTextEdit
+//
+// The text lives in a piece table and only the lines on screen are laid out, so opening,
+// scrolling and editing cost the same in a document of any length.
+class TextControl : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
     explicit TextControl(QWidget *parent = nullptr);
-
-    // False when handing the text over would change it: the editor turns paragraph
-    // separators and its frame markers into line breaks.
-    static bool keepsUnchanged(const QString &text);
+    ~TextControl() override;
 
     QString text() const;
     void setText(const QString &text);
+    void setText(TextStorage &&text);
     int textLength() const;
     void setSelText(const QString &text);
     int selStart() const;
     void setSelStart(int position);
     int selLength() const;
     void setSelLength(int length);
+    QString selectedText() const;
+    // Where wanted first occurs, or -1.
+    int find(const QString &wanted) const;
 
     bool wordWrap() const;
     void setWordWrap(bool on);
@@ -36,6 +45,21 @@ public:
 
     // The classic edit control's undo: one step, and a second undo takes the first one back.
     void undoLastEdit();
+    void cut();
+    void copy();
+    void paste();
+
+    // The caret's rectangle at position, in the viewport's coordinates.
+    QRect cursorRect(int position);
+    int positionAt(const QPoint &viewportPoint);
+    // Scrolls, if need be, so that position is on screen.
+    void showPosition(int position);
+    const TextStorage &storage() const { return m_storage; }
+    int caretPosition() const { return int(m_caret); }
+    int anchorPosition() const { return int(m_anchor); }
+    void select(int anchor, int caret);
+    // Changes whenever the text does.
+    quint64 revision() const { return m_revision; }
 
 Q_SIGNALS:
     void changed();
@@ -47,20 +71,63 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
-    void onContentsChange(int position, int removed, int added);
+    bool moveCaretByKey(QKeyEvent *event);
+    bool editByKey(QKeyEvent *event);
+    void replaceRange(qsizetype from, qsizetype to, QStringView text, TextHistory::Kind kind);
+    void removeRange(qsizetype from, qsizetype to, TextHistory::Kind kind, bool caretAfterRestore);
+    void textReplaced();
+    void afterEdit(qsizetype from, qsizetype removed, qsizetype added);
+    void setCaret(qsizetype position, bool keepAnchor);
+    void selectionChanged();
+    void offerPrimarySelection();
+    void selectWholeWords(qsizetype from, qsizetype to);
+    void dragTo(const QPoint &viewportPoint);
     void applyColors();
+    void updateWrapWidth();
+    void updateScrollBars();
+    void ensureCaretVisible() { showPosition(int(m_caret)); }
+    void scrollToRow(TextLayouts::Row row);
+    int visibleRows() const;
+    TextLayouts::Row lastTopRow();
+    TextLayouts::Row rowAtY(int y);
+    int rowY(TextLayouts::Row row);
     bool inSelectionMargin(const QPointF &position) const;
-    void selectWholeWords(int from, int to);
+    void restartCaretBlink();
+    void notifyAccessibility(qsizetype from, const QString &removed, qsizetype added);
 
+    TextStorage m_storage;
+    TextLayouts m_layouts;
+    TextNavigator m_navigator;
+    TextHistory m_history;
+    qsizetype m_anchor = 0;
+    qsizetype m_caret = 0;
+    // The x the caret keeps while it moves up and down through shorter rows; < 0 when unset.
+    qreal m_verticalX = -1;
+    TextLayouts::Row m_top;
+    bool m_settingScrollBars = false;
+    QString m_preedit;
+    int m_preeditCaret = 0;
     ControlFont m_font;
     quint32 m_foreColor;
-    bool m_undoneLast = false;
-    bool m_undoing = false;
-    bool m_collectingChanges = false;
-    bool m_collectedChange = false;
+    QBasicTimer m_blink;
+    bool m_caretShown = false;
+    QBasicTimer m_autoScroll;
+    QPoint m_lastDragPoint;
     // Where a plain left-button drag began; -1 when no such drag is going on.
-    int m_dragStart = -1;
+    qsizetype m_dragStart = -1;
+    bool m_selecting = false;
+    quint64 m_revision = 0;
 };

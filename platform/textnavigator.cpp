@@ -1,0 +1,139 @@
+#include "platform/textnavigator.h"
+
+#include <QTextLine>
+
+TextNavigator::TextNavigator(const TextStorage &storage, TextLayouts &layouts)
+    : m_storage(storage)
+    , m_layouts(layouts)
+{ }
+
+qsizetype TextNavigator::inLayout(qsizetype position, QTextLayout::CursorMode mode, bool forward)
+{
+    const qsizetype line = m_storage.lineOf(position);
+    const qsizetype start = m_storage.lineStart(line);
+    const qsizetype end = m_storage.lineEnd(line);
+    if (forward && position == end)
+        return std::min(position + 1, m_storage.length());
+    if (!forward && position == start)
+        return std::max<qsizetype>(position - 1, 0);
+    const QTextLayout &layout = m_layouts.layout(line);
+    const int offset = int(position - start);
+    return start
+        + (forward ? layout.nextCursorPosition(offset, mode)
+                   : layout.previousCursorPosition(offset, mode));
+}
+
+qsizetype TextNavigator::nextCharacter(qsizetype position)
+{
+    return inLayout(position, QTextLayout::SkipCharacters, true);
+}
+
+qsizetype TextNavigator::previousCharacter(qsizetype position)
+{
+    return inLayout(position, QTextLayout::SkipCharacters, false);
+}
+
+qsizetype TextNavigator::previousCodePoint(qsizetype position) const
+{
+    if (position <= 0)
+        return 0;
+    if (position >= 2 && m_storage.at(position - 1).isLowSurrogate()
+        && m_storage.at(position - 2).isHighSurrogate())
+        return position - 2;
+    return position - 1;
+}
+
+qsizetype TextNavigator::nextWord(qsizetype position)
+{
+    return inLayout(position, QTextLayout::SkipWords, true);
+}
+
+qsizetype TextNavigator::previousWord(qsizetype position)
+{
+    return inLayout(position, QTextLayout::SkipWords, false);
+}
+
+qsizetype TextNavigator::rowStart(qsizetype position)
+{
+    const qsizetype line = m_storage.lineOf(position);
+    const qsizetype start = m_storage.lineStart(line);
+    const QTextLine row = m_layouts.layout(line).lineForTextPosition(int(position - start));
+    return row.isValid() ? start + row.textStart() : start;
+}
+
+qsizetype TextNavigator::rowEnd(qsizetype position)
+{
+    const qsizetype line = m_storage.lineOf(position);
+    const qsizetype start = m_storage.lineStart(line);
+    const QTextLayout &layout = m_layouts.layout(line);
+    const QTextLine row = layout.lineForTextPosition(int(position - start));
+    if (!row.isValid())
+        return m_storage.lineEnd(line);
+    qsizetype end = start + row.textStart() + row.textLength();
+    // A wrapped row ends after the space it broke at; the caret belongs before it.
+    if (row.lineNumber() < layout.lineCount() - 1 && end > start && m_storage.at(end - 1).isSpace())
+        --end;
+    return std::min(end, m_storage.lineEnd(line));
+}
+
+qreal TextNavigator::x(qsizetype position)
+{
+    const qsizetype line = m_storage.lineOf(position);
+    const QTextLayout &layout = m_layouts.layout(line);
+    const int offset = m_layouts.layoutPosition(position);
+    const QTextLine row = layout.lineForTextPosition(offset);
+    return row.isValid() ? row.cursorToX(offset) : 0;
+}
+
+qsizetype TextNavigator::positionInRow(TextLayouts::Row row, qreal x)
+{
+    const QTextLayout &layout = m_layouts.layout(row.line);
+    const qsizetype start = m_storage.lineStart(row.line);
+    const QTextLine textLine = layout.lineAt(std::min(row.visual, layout.lineCount() - 1));
+    if (!textLine.isValid())
+        return start;
+    int offset = textLine.xToCursor(x);
+    if (row.line == m_layouts.preeditLine() && offset > m_layouts.preeditPosition())
+        offset = std::max(m_layouts.preeditPosition(), offset - m_layouts.preeditLength());
+    return std::min(start + offset, m_storage.lineEnd(row.line));
+}
+
+qsizetype TextNavigator::verticalMove(qsizetype position, qsizetype rows, qreal x)
+{
+    const TextLayouts::Row from = m_layouts.rowOf(position);
+    const TextLayouts::Row to = m_layouts.step(from, rows);
+    if (to.line == from.line && to.visual == from.visual)
+        return position;
+    return positionInRow(to, x);
+}
+
+TextNavigator::Kind TextNavigator::kindOf(QChar unit)
+{
+    if (unit.isLetterOrNumber() || unit.isMark() || unit == QLatin1Char('_') || unit.isSurrogate())
+        return Kind::Word;
+    if (unit.isSpace() || unit.isNull())
+        return Kind::Space;
+    return Kind::Punctuation;
+}
+
+std::pair<qsizetype, qsizetype> TextNavigator::wordAt(qsizetype position) const
+{
+    const qsizetype line = m_storage.lineOf(position);
+    const qsizetype start = m_storage.lineStart(line);
+    const QString text = m_storage.lineText(line);
+    qsizetype at = position - start;
+    // A position just after a word still names that word, as at the end of a line.
+    if ((at >= text.size() || kindOf(text.at(at)) == Kind::Space) && at > 0
+        && kindOf(text.at(at - 1)) != Kind::Space)
+        --at;
+    if (at >= text.size() || kindOf(text.at(at)) == Kind::Space)
+        return { position, position };
+    const Kind kind = kindOf(text.at(at));
+    qsizetype from = at;
+    qsizetype to = at + 1;
+    while (from > 0 && kindOf(text.at(from - 1)) == kind)
+        --from;
+    while (to < text.size() && kindOf(text.at(to)) == kind)
+        ++to;
+    return { start + from, start + to };
+}

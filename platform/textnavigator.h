@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/textlayouts.h"
+#include "platform/textstorage.h"
+
+#include <utility>
+
+// Where the caret goes: by character, word, row, page and document, within the text as it is
+// laid out. Characters and words are those QTextLayout knows, so a combining mark or a
+// surrogate pair is never split.
+class TextNavigator
+{
+public:
+    TextNavigator(const TextStorage &storage, TextLayouts &layouts);
+
+    qsizetype nextCharacter(qsizetype position);
+    qsizetype previousCharacter(qsizetype position);
+    // Backspace takes back one code point, so an accent typed after its letter goes alone.
+    qsizetype previousCodePoint(qsizetype position) const;
+    qsizetype nextWord(qsizetype position);
+    qsizetype previousWord(qsizetype position);
+    qsizetype rowStart(qsizetype position);
+    qsizetype rowEnd(qsizetype position);
+    // The position rows below (negative: above), as near to x as the row allows.
+    qsizetype verticalMove(qsizetype position, qsizetype rows, qreal x);
+    qreal x(qsizetype position);
+    qsizetype positionInRow(TextLayouts::Row row, qreal x);
+    // The word, or run of punctuation, at position; empty at white space.
+    std::pair<qsizetype, qsizetype> wordAt(qsizetype position) const;
+
+private:
+    enum class Kind { Word, Space, Punctuation };
+    static Kind kindOf(QChar unit);
+    qsizetype inLayout(qsizetype position, QTextLayout::CursorMode mode, bool forward);
+
+    const TextStorage &m_storage;
+    TextLayouts &m_layouts;
+};

@@ -1,0 +1,402 @@
+#include "platform/textstorage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Typed text is gathered in chunks of this size; each keystroke then costs no allocation.
+constexpr qsizetype ChunkUnits = 16 * 1024;
+// Shorter inserts are not worth checking for a one-byte form.
+constexpr qsizetype CompactFrom = 1024;
+
+const uchar *narrow(const TextStorage::Piece &piece)
+{
+    return static_cast<const uchar *>(piece.data);
+}
+
+const char16_t *wide(const TextStorage::Piece &piece)
+{
+    return static_cast<const char16_t *>(piece.data);
+}
+
+// The offset of the k-th '\n' (1-based) in [from, to) of the piece, or -1.
+qint32 findNewline(const TextStorage::Piece &piece, qint32 from, qint32 to, qsizetype k)
+{
+    if (piece.wide) {
+        const char16_t *units = wide(piece);
+        for (qint32 i = from; i < to; ++i) {
+            if (units[i] == u'\n' && --k == 0)
+                return i;
+        }
+        return -1;
+    }
+    const uchar *bytes = narrow(piece);
+    qint32 i = from;
+    while (i < to) {
+        const void *hit = std::memchr(bytes + i, '\n', std::size_t(to - i));
+        if (!hit)
+            return -1;
+        i = qint32(static_cast<const uchar *>(hit) - bytes);
+        if (--k == 0)
+            return i;
+        ++i;
+    }
+    return -1;
+}
+
+} // namespace
+
+struct TextStorage::Buffers
+{
+    std::vector<QByteArray> kept;
+    std::vector<std::unique_ptr<char16_t[]>> chunks;
+    char16_t *current = nullptr;
+    qsizetype used = 0;
+    qsizetype capacity = 0;
+
+    const char16_t *write(QStringView text)
+    {
+        if (capacity - used < text.size()) {
+            capacity = std::max(ChunkUnits, text.size());
+            chunks.emplace_back(new char16_t[std::size_t(capacity)]);
+            current = chunks.back().get();
+            used = 0;
+        }
+        char16_t *out = current + used;
+        std::copy(text.utf16(), text.utf16() + text.size(), out);
+        used += text.size();
+        return out;
+    }
+
+    // Whether text written now lands right after the piece, so the piece can simply grow.
+    bool canExtend(const Piece &piece, qsizetype units) const
+    {
+        return piece.wide && wide(piece) + piece.length == current + used
+            && capacity - used >= units && piece.length + units <= MaximumPiece;
+    }
+};
+
+TextStorage::TextStorage()
+    : m_buffers(std::make_unique<Buffers>())
+    , m_starts(1)
+{ }
+
+TextStorage::~TextStorage() = default;
+TextStorage::TextStorage(TextStorage &&) noexcept = default;
+TextStorage &TextStorage::operator=(TextStorage &&) noexcept = default;
+
+TextStorage TextStorage::fromText(QStringView text)
+{
+    Builder builder;
+    builder.appendText(text);
+    return builder.finish();
+}
+
+TextStorage::Builder::Builder()
+    : m_storage(std::make_unique<TextStorage>())
+{ }
+
+void TextStorage::Builder::keep(QByteArray buffer)
+{
+    m_storage->m_buffers->kept.push_back(std::move(buffer));
+}
+
+void TextStorage::Builder::appendLatin1(const char *data, qsizetype length)
+{
+    for (qsizetype done = 0; done < length; done += MaximumPiece) {
+        Piece piece;
+        piece.data = data + done;
+        piece.length = qint32(std::min<qsizetype>(MaximumPiece, length - done));
+        m_storage->append(piece, m_lineLength);
+    }
+}
+
+void TextStorage::Builder::appendText(QStringView text)
+{
+    for (const Piece &piece : m_storage->store(text))
+        m_storage->append(piece, m_lineLength);
+}
+
+TextStorage TextStorage::Builder::finish()
+{
+    TextStorage done = std::move(*m_storage);
+    m_storage = std::make_unique<TextStorage>();
+    m_lineLength = 0;
+    return done;
+}
+
+void TextStorage::append(const Piece &added, qsizetype &lineLength)
+{
+    Piece piece = added;
+    piece.newlines = 0;
+    qint32 from = 0;
+    for (qint32 at; (at = findNewline(piece, from, piece.length, 1)) >= 0; from = at + 1) {
+        m_longestLine = std::max(m_longestLine, lineLength + at - from);
+        lineLength = 0;
+        ++piece.newlines;
+    }
+    lineLength += piece.length - from;
+    m_longestLine = std::max(m_longestLine, lineLength);
+    const Start last = m_starts.back();
+    m_pieces.push_back(piece);
+    m_starts.push_back({ last.position + piece.length, last.line + piece.newlines });
+}
+
+std::vector<TextStorage::Piece> TextStorage::store(QStringView text)
+{
+    std::vector<Piece> pieces;
+    for (qsizetype done = 0; done < text.size(); done += MaximumPiece) {
+        const QStringView block = text.mid(done, MaximumPiece);
+        Piece piece;
+        piece.length = qint32(block.size());
+        if (block.size() >= CompactFrom && QtPrivate::isLatin1(block)) {
+            m_buffers->kept.push_back(block.toLatin1());
+            piece.data = m_buffers->kept.back().constData();
+        } else {
+            piece.data = m_buffers->write(block);
+            piece.wide = true;
+        }
+        piece.newlines = countNewlines(piece, 0, piece.length);
+        pieces.push_back(piece);
+    }
+    return pieces;
+}
+
+qsizetype TextStorage::piecesLength(const std::vector<Piece> &pieces)
+{
+    qsizetype length = 0;
+    for (const Piece &piece : pieces)
+        length += piece.length;
+    return length;
+}
+
+qint32 TextStorage::countNewlines(const Piece &piece, qint32 from, qint32 to)
+{
+    if (piece.wide)
+        return qint32(std::count(wide(piece) + from, wide(piece) + to, u'\n'));
+    qint32 count = 0;
+    for (qint32 at = from; (at = findNewline(piece, at, to, 1)) >= 0; ++at)
+        ++count;
+    return count;
+}
+
+TextStorage::Piece TextStorage::slice(const Piece &piece, qint32 from, qint32 to)
+{
+    Piece part = piece;
+    part.data = piece.wide ? static_cast<const void *>(wide(piece) + from)
+                           : static_cast<const void *>(narrow(piece) + from);
+    part.length = to - from;
+    part.newlines = countNewlines(piece, from, to);
+    return part;
+}
+
+void TextStorage::copyUnits(const Piece &piece, qint32 from, qint32 to, QChar *out)
+{
+    if (piece.wide) {
+        std::memcpy(static_cast<void *>(out),
+            wide(piece) + from,
+            std::size_t(to - from) * sizeof(char16_t));
+        return;
+    }
+    const uchar *bytes = narrow(piece) + from;
+    char16_t *units = reinterpret_cast<char16_t *>(out);
+    for (qint32 i = 0, n = to - from; i < n; ++i)
+        units[i] = bytes[i];
+}
+
+std::pair<std::size_t, qint32> TextStorage::locate(qsizetype position) const
+{
+    const auto after = std::upper_bound(
+        m_starts.begin(), m_starts.end(), position, [](qsizetype value, const Start &start) {
+            return value < start.position;
+        });
+    const std::size_t index = std::size_t(after - m_starts.begin()) - 1;
+    if (index >= m_pieces.size())
+        return { m_pieces.size(), 0 };
+    return { index, qint32(position - m_starts[index].position) };
+}
+
+qsizetype TextStorage::lineStart(qsizetype line) const
+{
+    if (line <= 0)
+        return 0;
+    if (line >= lineCount())
+        return length();
+    const auto holding = std::lower_bound(
+        m_starts.begin() + 1, m_starts.end(), line, [](const Start &start, qsizetype value) {
+            return start.line < value;
+        });
+    const std::size_t index = std::size_t(holding - m_starts.begin()) - 1;
+    const Piece &piece = m_pieces[index];
+    const qint32 at = findNewline(piece, 0, piece.length, line - m_starts[index].line);
+    return m_starts[index].position + at + 1;
+}
+
+qsizetype TextStorage::lineEnd(qsizetype line) const
+{
+    if (line + 1 >= lineCount())
+        return length();
+    return lineStart(line + 1) - 1;
+}
+
+qsizetype TextStorage::lineOf(qsizetype position) const
+{
+    const auto [index, offset] = locate(std::clamp<qsizetype>(position, 0, length()));
+    if (index == m_pieces.size())
+        return m_starts.back().line;
+    return m_starts[index].line + countNewlines(m_pieces[index], 0, offset);
+}
+
+QChar TextStorage::at(qsizetype position) const
+{
+    if (position < 0 || position >= length())
+        return QChar();
+    const auto [index, offset] = locate(position);
+    const Piece &piece = m_pieces[index];
+    return piece.wide ? QChar(wide(piece)[offset]) : QChar(narrow(piece)[offset]);
+}
+
+QString TextStorage::mid(qsizetype position, qsizetype count) const
+{
+    position = std::clamp<qsizetype>(position, 0, length());
+    count = std::clamp<qsizetype>(count, 0, length() - position);
+    QString out(count, Qt::Uninitialized);
+    auto [index, offset] = locate(position);
+    QChar *write = out.data();
+    while (count > 0) {
+        const Piece &piece = m_pieces[index];
+        const qint32 take = qint32(std::min<qsizetype>(piece.length - offset, count));
+        copyUnits(piece, offset, offset + take, write);
+        write += take;
+        count -= take;
+        ++index;
+        offset = 0;
+    }
+    return out;
+}
+
+QString TextStorage::lineText(qsizetype line) const
+{
+    const qsizetype start = lineStart(line);
+    return mid(start, lineEnd(line) - start);
+}
+
+qsizetype TextStorage::indexOf(QStringView needle, qsizetype from) const
+{
+    if (from < 0 || from > length())
+        return -1;
+    if (needle.isEmpty())
+        return from;
+    // Windows overlap by the needle's length so a match across their border is still seen.
+    constexpr qsizetype Window = 1024 * 1024;
+    for (qsizetype start = from; start + needle.size() <= length(); start += Window) {
+        const QString window = mid(start, Window + needle.size() - 1);
+        const qsizetype found = window.indexOf(needle);
+        if (found >= 0)
+            return start + found;
+    }
+    return -1;
+}
+
+std::size_t TextStorage::splitAt(qsizetype position)
+{
+    const auto [index, offset] = locate(position);
+    if (offset == 0)
+        return index;
+    const Piece whole = m_pieces[index];
+    const Piece left = slice(whole, 0, offset);
+    m_pieces[index] = left;
+    m_pieces.insert(m_pieces.begin() + qsizetype(index) + 1, slice(whole, offset, whole.length));
+    const Start start = m_starts[index];
+    m_starts.insert(m_starts.begin() + qsizetype(index) + 1,
+        { start.position + left.length, start.line + left.newlines });
+    return index + 1;
+}
+
+void TextStorage::splicePieces(std::size_t first, std::size_t last, const std::vector<Piece> &with)
+{
+    m_pieces.erase(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
+    m_pieces.insert(m_pieces.begin() + qsizetype(first), with.begin(), with.end());
+    m_starts.resize(m_pieces.size() + 1);
+    refreshStarts(first);
+}
+
+void TextStorage::refreshStarts(std::size_t from)
+{
+    for (std::size_t i = from; i < m_pieces.size(); ++i)
+        m_starts[i + 1] = { m_starts[i].position + m_pieces[i].length,
+            m_starts[i].line + m_pieces[i].newlines };
+}
+
+void TextStorage::raiseLongestLine(qsizetype from, qsizetype to)
+{
+    qsizetype position = lineStart(lineOf(from));
+    const qsizetype end = lineEnd(lineOf(to));
+    auto [index, offset] = locate(position);
+    qsizetype lineLength = 0;
+    while (position < end) {
+        const Piece &piece = m_pieces[index];
+        const qint32 stop = qint32(std::min<qsizetype>(piece.length, offset + end - position));
+        const qint32 at = findNewline(piece, offset, stop, 1);
+        const qint32 upTo = at < 0 ? stop : at;
+        lineLength += upTo - offset;
+        m_longestLine = std::max(m_longestLine, lineLength);
+        position += upTo - offset;
+        offset = upTo;
+        if (at >= 0) {
+            lineLength = 0;
+            ++position;
+            ++offset;
+        }
+        if (offset >= piece.length) {
+            ++index;
+            offset = 0;
+        }
+    }
+}
+
+TextStorage::Splice TextStorage::replace(
+    qsizetype position, qsizetype removeLength, QStringView text)
+{
+    position = std::clamp<qsizetype>(position, 0, length());
+    removeLength = std::clamp<qsizetype>(removeLength, 0, length() - position);
+    Splice splice;
+    splice.position = position;
+    const auto [index, offset] = locate(position);
+    if (removeLength == 0 && offset == 0 && index > 0 && !text.isEmpty()
+        && m_buffers->canExtend(m_pieces[index - 1], text.size())) {
+        // Typing at the end of what was just typed grows the last piece in place.
+        Piece added;
+        added.data = m_buffers->write(text);
+        added.length = qint32(text.size());
+        added.wide = true;
+        added.newlines = countNewlines(added, 0, added.length);
+        m_pieces[index - 1].length += added.length;
+        m_pieces[index - 1].newlines += added.newlines;
+        refreshStarts(index - 1);
+        splice.inserted.push_back(added);
+    } else {
+        const std::size_t first = splitAt(position);
+        const std::size_t last = splitAt(position + removeLength);
+        splice.removed.assign(
+            m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
+        splice.inserted = store(text);
+        splicePieces(first, last, splice.inserted);
+    }
+    raiseLongestLine(position, position + text.size());
+    return splice;
+}
+
+TextStorage::Splice TextStorage::revert(const Splice &splice)
+{
+    Splice redo;
+    redo.position = splice.position;
+    redo.inserted = splice.removed;
+    const std::size_t first = splitAt(splice.position);
+    const std::size_t last = splitAt(splice.position + splice.insertedLength());
+    redo.removed.assign(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
+    splicePieces(first, last, splice.removed);
+    raiseLongestLine(splice.position, splice.position + splice.removedLength());
+    return redo;
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+// The editor's text as a piece table: the pieces point into buffers that never change once
+// written, so an edit only rewrites the short list of pieces, and a removed stretch of text
+// stays valid for undo without being copied. Positions count UTF-16 code units, and '\n' is
+// the only line break. Runs whose characters all fit in one byte are kept one byte each,
+// which halves the memory of most documents.
+class TextStorage
+{
+public:
+    // One run of text in one buffer. Pieces are never longer than MaximumPiece, so a lookup
+    // that has to scan within a piece stays short.
+    struct Piece
+    {
+        const void *data = nullptr;
+        qint32 length = 0;
+        qint32 newlines = 0;
+        bool wide = false;
+    };
+    static constexpr qint32 MaximumPiece = 64 * 1024;
+
+    // What one replace() did, enough to put it back: the pieces it took out and the ones it
+    // put in, both still pointing into the unchanged buffers.
+    struct Splice
+    {
+        qsizetype position = 0;
+        std::vector<Piece> removed;
+        std::vector<Piece> inserted;
+        qsizetype removedLength() const { return piecesLength(removed); }
+        qsizetype insertedLength() const { return piecesLength(inserted); }
+    };
+
+    TextStorage();
+    ~TextStorage();
+    TextStorage(TextStorage &&) noexcept;
+    TextStorage &operator=(TextStorage &&) noexcept;
+    static TextStorage fromText(QStringView text);
+
+    // Builds a storage over runs that the caller has already split and compacted: one-byte
+    // runs that live inside a buffer handed over with keep(), and wide runs copied in.
+    class Builder
+    {
+    public:
+        Builder();
+        void keep(QByteArray buffer);
+        void appendLatin1(const char *data, qsizetype length);
+        void appendText(QStringView text);
+        TextStorage finish();
+        bool isEmpty() const { return m_storage->isEmpty(); }
+        QChar lastUnit() const { return m_storage->at(m_storage->length() - 1); }
+
+    private:
+        std::unique_ptr<TextStorage> m_storage;
+        qsizetype m_lineLength = 0;
+    };
+
+    qsizetype length() const { return m_starts.back().position; }
+    bool isEmpty() const { return length() == 0; }
+    qsizetype lineCount() const { return m_starts.back().line + 1; }
+    qsizetype lineStart(qsizetype line) const;
+    // The position of the line's '\n', or the end of the text for the last line.
+    qsizetype lineEnd(qsizetype line) const;
+    qsizetype lineOf(qsizetype position) const;
+    // The length in code units of the longest line, kept as an estimate: edits only raise it.
+    qsizetype longestLine() const { return m_longestLine; }
+
+    QChar at(qsizetype position) const;
+    QString mid(qsizetype position, qsizetype length) const;
+    QString lineText(qsizetype line) const;
+    QString toString() const { return mid(0, length()); }
+    // Like QString::indexOf, without building the whole text at once.
+    qsizetype indexOf(QStringView needle, qsizetype from = 0) const;
+
+    Splice replace(qsizetype position, qsizetype removeLength, QStringView text);
+    // Takes a splice back and returns the splice that would redo it.
+    Splice revert(const Splice &splice);
+
+    const std::vector<Piece> &pieces() const { return m_pieces; }
+
+private:
+    struct Start
+    {
+        qsizetype position = 0;
+        qsizetype line = 0;
+    };
+    struct Buffers;
+
+    static qsizetype piecesLength(const std::vector<Piece> &pieces);
+    static qint32 countNewlines(const Piece &piece, qint32 from, qint32 to);
+    static Piece slice(const Piece &piece, qint32 from, qint32 to);
+    static void copyUnits(const Piece &piece, qint32 from, qint32 to, QChar *out);
+
+    // The piece holding position, and the offset in it; the end gives (count, 0).
+    std::pair<std::size_t, qint32> locate(qsizetype position) const;
+    std::size_t splitAt(qsizetype position);
+    void splicePieces(std::size_t first, std::size_t last, const std::vector<Piece> &with);
+    void refreshStarts(std::size_t from);
+    std::vector<Piece> store(QStringView text);
+    void append(const Piece &piece, qsizetype &lineLength);
+    void raiseLongestLine(qsizetype from, qsizetype to);
+
+    std::unique_ptr<Buffers> m_buffers;
+    std::vector<Piece> m_pieces;
+    // m_starts[i] is where piece i begins; one more entry holds the totals.
+    std::vector<Start> m_starts;
+    qsizetype m_longestLine = 0;
+};
