@@ -157,7 +157,7 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::saveToChosenFile()
 
 MaybeFailure CommandDispatcher::writeDocumentFile(const QString &path)
 {
-    const Result<QByteArray> bytes = encodeDocument(m_textBox.text(), m_state.format());
+    const Result<QByteArray> bytes = encodeDocument(m_textBox.storage(), m_state.format());
     if (!bytes.ok())
         return bytes.failure();
     return m_files.writeFile(path, bytes.value());

@@ -1,6 +1,7 @@
 #include "core/documentfile.h"
 
 #include "core/windows1252.h"
+#include "platform/prefault.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -30,13 +31,15 @@ std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByte
 }
 
 // Qt's converter for an 8-bit system code page (Windows) does not report characters it had
-// to replace, so a round trip tells instead. UTF-8 reports them itself.
+// to replace, so a round trip tells instead. Qt takes the system encoding of every other
+// system to be UTF-8, which reports them itself.
 bool systemIsUtf8()
 {
-    static const bool utf8 = QByteArray(QStringConverter::nameForEncoding(QStringConverter::System))
-                                 .compare("UTF-8", Qt::CaseInsensitive)
-        == 0;
-    return utf8;
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return true;
+#endif
 }
 
 std::optional<QByteArray> encodeStrictly(QStringConverter::Encoding encoding, const QString &text);
@@ -134,24 +137,35 @@ std::optional<QByteArray> encodeStrictly(QStringConverter::Encoding encoding, co
     return bytes;
 }
 
-std::optional<QByteArray> withBom(const QByteArray &bom, std::optional<QByteArray> body)
+QByteArray byteOrderMark(TextEncoding encoding)
 {
-    if (body)
-        body->prepend(bom);
-    return body;
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return Utf8Bom;
+    case TextEncoding::Utf16LeBom:
+        return Utf16LeBom;
+    case TextEncoding::Utf16BeBom:
+        return Utf16BeBom;
+    case TextEncoding::System:
+    case TextEncoding::Windows1252:
+        break;
+    }
+    return QByteArray();
 }
 
+// The characters without the byte-order mark. Each of these encodes a character at a time,
+// so a text can be encoded in parts as long as no part splits a surrogate pair.
 std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::System:
         return encodeSystem(text);
     case TextEncoding::Utf8Bom:
-        return withBom(Utf8Bom, encodeStrictly(QStringConverter::Utf8, text));
+        return encodeStrictly(QStringConverter::Utf8, text);
     case TextEncoding::Utf16LeBom:
-        return withBom(Utf16LeBom, encodeStrictly(QStringConverter::Utf16LE, text));
+        return encodeStrictly(QStringConverter::Utf16LE, text);
     case TextEncoding::Utf16BeBom:
-        return withBom(Utf16BeBom, encodeStrictly(QStringConverter::Utf16BE, text));
+        return encodeStrictly(QStringConverter::Utf16BE, text);
     case TextEncoding::Windows1252:
         return encodeWindows1252(text);
     }
@@ -304,17 +318,38 @@ DecodedDocument decodeDocument(const QByteArray &bytes)
 
 Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format)
 {
-    QString lines = text;
-    if (!lines.isEmpty() && !lines.endsWith(QLatin1Char('\n')))
-        lines.append(QLatin1Char('\n'));
-    if (format.lineEnding != LineEnding::Lf)
-        lines.replace(QLatin1Char('\n'), lineEndingText(format.lineEnding));
-    std::optional<QByteArray> bytes = encodeCharacters(lines, format.encoding);
-    if (!bytes)
-        return unencodable();
-    if (!readsBackAs(*bytes, format))
+    return encodeDocument(TextStorage::fromText(text), format);
+}
+
+Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat &format)
+{
+    const QString ending = lineEndingText(format.lineEnding);
+    const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
+        || format.encoding == TextEncoding::Utf16BeBom;
+    QByteArray bytes = byteOrderMark(format.encoding);
+    // Most documents need no more than this, and one buffer of the right size saves copying
+    // a large file as it grows.
+    const qsizetype expected = (text.length() + text.lineCount() * ending.size()) * (utf16 ? 2 : 1) + 8;
+    bytes.reserve(expected);
+    prefault(bytes.data(), expected);
+    constexpr qsizetype Part = 1024 * 1024;
+    for (qsizetype start = 0, end; start < text.length(); start = end) {
+        end = std::min(text.length(), start + Part);
+        if (end < text.length() && text.at(end - 1).isHighSurrogate())
+            ++end;
+        QString lines = text.mid(start, end - start);
+        if (end == text.length() && !lines.endsWith(QLatin1Char('\n')))
+            lines.append(QLatin1Char('\n'));
+        if (format.lineEnding != LineEnding::Lf)
+            lines.replace(QLatin1Char('\n'), ending);
+        const std::optional<QByteArray> part = encodeCharacters(lines, format.encoding);
+        if (!part)
+            return unencodable();
+        bytes += *part;
+    }
+    if (!readsBackAs(bytes, format))
         return ambiguous();
-    return *bytes;
+    return bytes;
 }
 
 LoadedDocument loadDocument(QByteArray bytes)

@@ -53,3 +53,4 @@ LoadedDocument loadDocument(QByteArray bytes);
 // Each '\n' becomes the format's line ending, and a text that does not end with a line break
 // gets one. Fails, rather than replacing a character, when the encoding cannot hold the text.
 Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format);
+Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat &format);

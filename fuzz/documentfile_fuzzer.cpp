@@ -20,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const DecodedDocument first = decodeDocument(bytes);
+    // The editor's own reader converts inside the bytes it was given; it must read the same.
+    const LoadedDocument loaded = loadDocument(QByteArray(bytes.constData(), bytes.size()));
+    if (loaded.text.toString() != first.text || !(loaded.format == first.format))
+        fail("the editor's reader and the document reader disagree");
     const Result<QByteArray> written = encodeDocument(first.text, first.format);
     if (!written.ok()) {
         // Refusing is sound only for Windows-1252 text that would turn into UTF-16 on disk.

@@ -1,5 +1,7 @@
 #include "platform/filestore.h"
 
+#include "platform/prefault.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -109,8 +111,11 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path)
         return Failure { FailureNumber::PathFileAccess,
             QStringLiteral("Path/File access error: ") + file.errorString() };
     }
-    // Asking for the limit at once would reserve a buffer of that size for every file.
-    QByteArray bytes = file.read(qMin(info.size(), MaximumFileSize) + 1);
+    // Asking for the limit at once would reserve a buffer of that size for every file. One
+    // byte more than the size tells whether the file grew since it was measured.
+    QByteArray bytes(qMin(info.size(), MaximumFileSize) + 1, Qt::Uninitialized);
+    prefault(bytes.data(), bytes.size());
+    bytes.resize(qMax<qint64>(0, file.read(bytes.data(), bytes.size())));
     while (!file.atEnd() && bytes.size() <= MaximumFileSize && file.error() == QFileDevice::NoError)
         bytes += file.read(1 << 20);
     if (file.error() != QFileDevice::NoError)

@@ -1,5 +1,7 @@
 #include "platform/textstorage.h"
 
+#include "platform/prefault.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -262,6 +264,7 @@ QString TextStorage::mid(qsizetype position, qsizetype count) const
     position = std::clamp<qsizetype>(position, 0, length());
     count = std::clamp<qsizetype>(count, 0, length() - position);
     QString out(count, Qt::Uninitialized);
+    prefault(out.data(), count * qsizetype(sizeof(QChar)));
     auto [index, offset] = locate(position);
     QChar *write = out.data();
     while (count > 0) {
