@@ -116,10 +116,10 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::openDocument()
 
 MaybeFailure CommandDispatcher::readDocumentFile(const QString &path)
 {
-    Result<QByteArray> bytes = m_files.readFile(path);
-    if (!bytes.ok())
-        return bytes.failure();
-    LoadedDocument document = loadInBackground(std::move(bytes.value()));
+    Result<LoadedDocument> read = readDocument(m_files, path);
+    if (!read.ok())
+        return read.failure();
+    LoadedDocument &document = read.value();
     m_state.setCurrentFile(path);
     m_state.setFormat(document.format);
     m_textBox.setText(std::move(document.text));

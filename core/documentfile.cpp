@@ -300,6 +300,68 @@ std::optional<LoadedDocument> loadUtf8(QByteArray &bytes)
     return document;
 }
 
+// Writes parts of a text one after another; plain ASCII in one-byte runs is copied as it
+// stands when the file is UTF-8, which is what nearly every large file is.
+class PartEncoder
+{
+public:
+    PartEncoder(QByteArray &bytes, const DocumentFormat &format)
+        : m_bytes(bytes)
+        , m_format(format)
+        , m_ending(lineEndingText(format.lineEnding))
+        , m_asciiEnding(m_ending.toLatin1())
+        , m_utf8(format.encoding == TextEncoding::Utf8Bom
+              || (format.encoding == TextEncoding::System && systemIsUtf8()))
+    { }
+
+    bool add(const TextStorage::Piece &piece)
+    {
+        const char *ascii = static_cast<const char *>(piece.data);
+        if (!m_utf8 || piece.wide || !isAscii(ascii, piece.length)) {
+            const QChar *units = static_cast<const QChar *>(piece.data);
+            if (piece.wide)
+                m_pending.append(units, piece.length);
+            else
+                m_pending.append(QLatin1StringView(ascii, piece.length));
+            return m_pending.size() < Part || m_pending.back().isHighSurrogate() || flush();
+        }
+        if (!flush())
+            return false;
+        for (qsizetype from = 0; from < piece.length;) {
+            const void *hit = std::memchr(ascii + from, '\n', std::size_t(piece.length - from));
+            const qsizetype to = hit ? static_cast<const char *>(hit) - ascii : piece.length;
+            m_bytes.append(ascii + from, to - from);
+            if (hit)
+                m_bytes.append(m_asciiEnding);
+            from = to + 1;
+        }
+        return true;
+    }
+
+    bool flush()
+    {
+        if (m_pending.isEmpty())
+            return true;
+        if (m_format.lineEnding != LineEnding::Lf)
+            m_pending.replace(QLatin1Char('\n'), m_ending);
+        const std::optional<QByteArray> part = encodeCharacters(m_pending, m_format.encoding);
+        m_pending.clear();
+        if (!part)
+            return false;
+        m_bytes += *part;
+        return true;
+    }
+
+private:
+    static constexpr qsizetype Part = 1024 * 1024;
+    QByteArray &m_bytes;
+    const DocumentFormat m_format;
+    const QString m_ending;
+    const QByteArray m_asciiEnding;
+    const bool m_utf8;
+    QString m_pending;
+};
+
 } // namespace
 
 DecodedDocument decodeDocument(const QByteArray &bytes)
@@ -323,30 +385,29 @@ Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &for
 
 Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat &format)
 {
-    const QString ending = lineEndingText(format.lineEnding);
     const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
         || format.encoding == TextEncoding::Utf16BeBom;
     QByteArray bytes = byteOrderMark(format.encoding);
     // Most documents need no more than this, and one buffer of the right size saves copying
     // a large file as it grows.
-    const qsizetype expected = (text.length() + text.lineCount() * ending.size()) * (utf16 ? 2 : 1) + 8;
+    const qsizetype expected = (text.length() + text.lineCount() * 2 + 8) * (utf16 ? 2 : 1);
     bytes.reserve(expected);
     prefault(bytes.data(), expected);
-    constexpr qsizetype Part = 1024 * 1024;
-    for (qsizetype start = 0, end; start < text.length(); start = end) {
-        end = std::min(text.length(), start + Part);
-        if (end < text.length() && text.at(end - 1).isHighSurrogate())
-            ++end;
-        QString lines = text.mid(start, end - start);
-        if (end == text.length() && !lines.endsWith(QLatin1Char('\n')))
-            lines.append(QLatin1Char('\n'));
-        if (format.lineEnding != LineEnding::Lf)
-            lines.replace(QLatin1Char('\n'), ending);
-        const std::optional<QByteArray> part = encodeCharacters(lines, format.encoding);
-        if (!part)
+    PartEncoder encoder(bytes, format);
+    for (const TextStorage::Piece &piece : text.pieces()) {
+        if (!encoder.add(piece))
             return unencodable();
-        bytes += *part;
     }
+    if (!text.isEmpty() && text.at(text.length() - 1) != QLatin1Char('\n')) {
+        TextStorage::Piece lineBreak;
+        const char newline = '\n';
+        lineBreak.data = &newline;
+        lineBreak.length = 1;
+        if (!encoder.add(lineBreak))
+            return unencodable();
+    }
+    if (!encoder.flush())
+        return unencodable();
     if (!readsBackAs(bytes, format))
         return ambiguous();
     return bytes;

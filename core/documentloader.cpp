@@ -10,24 +10,30 @@
 
 namespace {
 
-// Below this a document reads in well under a frame; a thread would only add its start-up.
-constexpr qsizetype BackgroundFrom = 1024 * 1024;
+// A document that is read within this time is read without running any events, as if the
+// call were an ordinary one.
+constexpr unsigned long QuickRead = 50;
 
 } // namespace
 
-LoadedDocument loadInBackground(QByteArray bytes)
+Result<LoadedDocument> readDocument(FileStore &files, const QString &path)
 {
-    if (bytes.size() < BackgroundFrom)
-        return loadDocument(std::move(bytes));
-    const BusyPointer busy;
-    std::optional<LoadedDocument> loaded;
-    const std::unique_ptr<QThread> worker(QThread::create([&loaded, &bytes] {
-        loaded.emplace(loadDocument(std::move(bytes)));
+    std::optional<Result<LoadedDocument>> result;
+    const std::unique_ptr<QThread> worker(QThread::create([&result, &files, &path] {
+        Result<QByteArray> bytes = files.readFile(path);
+        if (bytes.ok())
+            result.emplace(loadDocument(std::move(bytes.value())));
+        else
+            result.emplace(bytes.failure());
     }));
+    // Connected before the start, so the end of the work cannot slip past the loop.
     QEventLoop waiting;
     QObject::connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
     worker->start();
-    waiting.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
-    return std::move(*loaded);
+    if (!worker->wait(QuickRead)) {
+        const BusyPointer busy;
+        waiting.exec(QEventLoop::ExcludeUserInputEvents);
+        worker->wait();
+    }
+    return std::move(*result);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "core/documentfile.h"
+#include "platform/filestore.h"
 
-// Reads a large document on a worker thread while the window keeps painting and answering the
-// window system; the user's input waits until the document is there, so nothing can act on a
-// half-opened file. Small documents are read at once.
-LoadedDocument loadInBackground(QByteArray bytes);
+// Reads and decodes a document on a worker thread. When that takes longer than a moment, the
+// window keeps painting and answering the window system meanwhile; the user's input waits
+// until the document is there, so nothing can act on a half-opened file.
+Result<LoadedDocument> readDocument(FileStore &files, const QString &path);

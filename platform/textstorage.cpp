@@ -400,6 +400,10 @@ TextStorage::Splice TextStorage::revert(const Splice &splice)
     const std::size_t last = splitAt(splice.position + splice.insertedLength());
     redo.removed.assign(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
     splicePieces(first, last, splice.removed);
-    raiseLongestLine(splice.position, splice.position + splice.removedLength());
+    // The text put back was measured when it first came in; only the lines it now joins at
+    // its two ends are new.
+    raiseLongestLine(splice.position, splice.position);
+    const qsizetype end = splice.position + splice.removedLength();
+    raiseLongestLine(end, end);
     return redo;
 }

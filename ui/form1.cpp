@@ -212,6 +212,8 @@ void Form1::startUp(const QStringList &arguments)
         m_associationPrompt = Form2::runCheck(
             *m_services.registry, *m_settings, m_services.programFolder, m_services.showModal);
     }
+    // The window is there before a large document starts loading, so it never looks hung.
+    show();
     openCommandLineDocument(*m_commands, m_document, *m_services.prompter, argumentText(arguments));
 }
 
