@@ -62,7 +62,9 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     const QString savedPath = folder.filePath(QStringLiteral("saved.txt"));
     QRandomGenerator random(7);
-    auto somewhere = [&] { return int(random.bounded(box.textLength())); };
+    auto somewhere = [&] {
+        return int(random.bounded(box.textLength()));
+    };
     auto key = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(&box, key, modifiers);
     };
@@ -71,27 +73,72 @@ int main(int argc, char *argv[])
         bar->setSliderPosition(int(random.bounded(bar->maximum() + 1)));
     };
     const Step steps[] = {
-        { "Ctrl+End, then Ctrl+Home", 16, 10,
-            [&](int i) { key(i % 2 ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier); } },
-        { "Page Down", 16, 30, [&](int) { key(Qt::Key_PageDown); } },
-        { "Page Up", 16, 30, [&](int) { key(Qt::Key_PageUp); } },
-        { "Arrow down", 16, 30, [&](int) { key(Qt::Key_Down); } },
-        { "Scroll-bar drag", 16, 30, [&](int) { drag(); } },
-        { "Keystroke (after a click somewhere)", 16, 30,
+        { "Ctrl+End, then Ctrl+Home",
+            16,
+            10,
+            [&](int i) {
+                key(i % 2 ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier);
+            } },
+        { "Page Down",
+            16,
+            30,
+            [&](int) {
+                key(Qt::Key_PageDown);
+            } },
+        { "Page Up",
+            16,
+            30,
+            [&](int) {
+                key(Qt::Key_PageUp);
+            } },
+        { "Arrow down",
+            16,
+            30,
+            [&](int) {
+                key(Qt::Key_Down);
+            } },
+        { "Scroll-bar drag",
+            16,
+            30,
+            [&](int) {
+                drag();
+            } },
+        { "Keystroke (after a click somewhere)",
+            16,
+            30,
             [&](int i) {
                 if (i % 5 == 0)
                     box.setSelStart(somewhere());
                 key(Qt::Key_A);
             } },
-        { "Enter", 16, 10, [&](int) { key(Qt::Key_Return); } },
-        { "Backspace", 16, 30, [&](int) { key(Qt::Key_Backspace); } },
-        { "Delete", 16, 30, [&](int) { key(Qt::Key_Delete); } },
-        { "Select all", 16, 5,
+        { "Enter",
+            16,
+            10,
+            [&](int) {
+                key(Qt::Key_Return);
+            } },
+        { "Backspace",
+            16,
+            30,
+            [&](int) {
+                key(Qt::Key_Backspace);
+            } },
+        { "Delete",
+            16,
+            30,
+            [&](int) {
+                key(Qt::Key_Delete);
+            } },
+        { "Select all",
+            16,
+            5,
             [&](int) {
                 box.setSelStart(0);
                 box.setSelLength(box.textLength());
             } },
-        { "Keystroke over the whole selection, then undo", 16, 4,
+        { "Keystroke over the whole selection, then undo",
+            16,
+            4,
             [&](int i) {
                 if (i % 2 == 0) {
                     box.setSelStart(0);
@@ -101,25 +148,55 @@ int main(int argc, char *argv[])
                     box.undoLastEdit();
                 }
             } },
-        { "Undo and redo", 16, 10, [&](int) { box.undoLastEdit(); } },
-        { "Word wrap on, then off", 16, 6, [&](int i) { box.setWordWrap(i % 2 == 0); } },
-        { "Scroll-bar drag, wrapped", 16, 30,
+        { "Undo and redo",
+            16,
+            10,
+            [&](int) {
+                box.undoLastEdit();
+            } },
+        { "Word wrap on, then off",
+            16,
+            6,
+            [&](int i) {
+                box.setWordWrap(i % 2 == 0);
+            } },
+        { "Scroll-bar drag, wrapped",
+            16,
+            30,
             [&](int i) {
                 if (i == 0)
                     box.setWordWrap(true);
                 drag();
             } },
-        { "Keystroke, wrapped", 16, 30, [&](int) { key(Qt::Key_C); } },
-        { "Page Down, wrapped", 16, 30, [&](int) { key(Qt::Key_PageDown); } },
-        { "Ctrl+End, wrapped", 16, 4,
-            [&](int i) { key(i % 2 ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier); } },
-        { "Save (encode and write)", 1000, 3,
+        { "Keystroke, wrapped",
+            16,
+            30,
+            [&](int) {
+                key(Qt::Key_C);
+            } },
+        { "Page Down, wrapped",
+            16,
+            30,
+            [&](int) {
+                key(Qt::Key_PageDown);
+            } },
+        { "Ctrl+End, wrapped",
+            16,
+            4,
+            [&](int i) {
+                key(i % 2 ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier);
+            } },
+        { "Save (encode and write)",
+            1000,
+            3,
             [&](int) {
                 const Result<QByteArray> bytes = encodeDocument(box.storage(), format);
                 if (!bytes.ok() || files.writeFile(savedPath, bytes.value()))
                     qFatal("save failed");
             } },
-        { "Find a string that is not there", 300, 3,
+        { "Find a string that is not there",
+            300,
+            3,
             [&](int) {
                 if (box.find(QStringLiteral("no such words here")) != -1)
                     qFatal("found what is not there");
@@ -128,20 +205,29 @@ int main(int argc, char *argv[])
     std::printf("| step | tries | worst ms | median ms | target ms | met |\n");
     std::printf("|---|---|---|---|---|---|\n");
     std::printf("| open %lld characters (read, decode, show) | 1 | %.1f | | | |\n",
-        static_cast<long long>(box.textLength()), openMs);
+        static_cast<long long>(box.textLength()),
+        openMs);
     bool allMet = true;
     for (const Step &step : steps) {
         std::vector<double> times;
         for (int i = 0; i < step.tries; ++i)
-            times.push_back(timed(box, [&] { step.action(i); }));
+            times.push_back(timed(box, [&] {
+                step.action(i);
+            }));
         std::sort(times.begin(), times.end());
         const double worst = times.back();
         const bool met = worst < step.targetMs;
         allMet = allMet && met;
-        std::printf("| %s | %d | %.1f | %.1f | %.0f | %s |\n", step.name, step.tries, worst,
-            times[times.size() / 2], step.targetMs, met ? "yes" : "NO");
+        std::printf("| %s | %d | %.1f | %.1f | %.0f | %s |\n",
+            step.name,
+            step.tries,
+            worst,
+            times[times.size() / 2],
+            step.targetMs,
+            met ? "yes" : "NO");
         QApplication::processEvents();
     }
-    std::printf("\n%s\n", allMet ? "Every interaction target met." : "Some interaction targets missed.");
+    std::printf(
+        "\n%s\n", allMet ? "Every interaction target met." : "Some interaction targets missed.");
     return allMet ? 0 : 1;
 }

@@ -124,11 +124,13 @@ int TextControl::textLength() const
 void TextControl::setSelText(const QString &text)
 {
     const QString lines = withLineBreaks(text);
-    const bool typing = m_anchor == m_caret && !lines.contains(QLatin1Char('\n'));
+    const bool lineBreaks = lines.contains(QLatin1Char('\n'));
+    const bool typing = m_anchor == m_caret && !lineBreaks;
     replaceRange(selStart(),
         selStart() + selLength(),
         lines,
-        typing ? TextHistory::Kind::Typing : TextHistory::Kind::Other);
+        typing ? TextHistory::Kind::Typing : TextHistory::Kind::Other,
+        !lineBreaks);
 }
 
 int TextControl::selStart() const
@@ -232,12 +234,13 @@ void TextControl::applyColors()
 }
 
 void TextControl::replaceRange(
-    qsizetype from, qsizetype to, QStringView text, TextHistory::Kind kind)
+    qsizetype from, qsizetype to, QStringView text, TextHistory::Kind kind, bool typingContinues)
 {
     const QString removed = QAccessible::isActive() ? m_storage.mid(from, to - from) : QString();
     TextHistory::Edit edit;
     edit.kind = kind;
     edit.caretAfterRestore = m_anchor < m_caret;
+    edit.typingContinues = typingContinues;
     edit.splice = m_storage.replace(from, to - from, text);
     m_history.record(std::move(edit));
     m_anchor = m_caret = from + text.size();
@@ -324,6 +327,7 @@ void TextControl::paste()
 
 void TextControl::setCaret(qsizetype position, bool keepAnchor)
 {
+    m_verticalX = -1;
     m_caret = std::clamp<qsizetype>(position, 0, m_storage.length());
     if (!keepAnchor)
         m_anchor = m_caret;
@@ -462,14 +466,30 @@ bool TextControl::moveCaretByKey(QKeyEvent *event)
         const bool extend = event->matches(move.extending);
         if (!extend && !event->matches(move.plain))
             continue;
-        const qsizetype to = move.to(m_caret);
+        const bool page = move.plain == QKeySequence::MoveToNextPage
+            || move.plain == QKeySequence::MoveToPreviousPage;
+        const bool down = move.plain == QKeySequence::MoveToNextLine;
+        const bool up = move.plain == QKeySequence::MoveToPreviousLine;
+        qsizetype to = move.to(m_caret);
         const qreal keptX = m_verticalX;
-        if (move.plain == QKeySequence::MoveToNextPage
-            || move.plain == QKeySequence::MoveToPreviousPage)
+        if (m_anchor != m_caret && !extend && move.plain == QKeySequence::MoveToNextChar)
+            to = std::max(m_anchor, m_caret);
+        if (m_anchor != m_caret && !extend && move.plain == QKeySequence::MoveToPreviousChar)
+            to = std::min(m_anchor, m_caret);
+        bool keepX = move.vertical;
+        if ((up || down) && to == m_caret) {
+            // On the first or last row a selection still grows to the end of the text.
+            if (!extend)
+                return true;
+            to = up ? 0 : m_storage.length();
+            keepX = false;
+        }
+        if (page)
             scrollToRow(
                 m_layouts.step(m_top, move.plain == QKeySequence::MoveToNextPage ? page : -page));
         setCaret(to, extend);
-        m_verticalX = move.vertical ? keptX : -1;
+        if (keepX)
+            m_verticalX = keptX;
         if (extend)
             offerPrimarySelection();
         return true;
@@ -487,10 +507,8 @@ bool TextControl::editByKey(QKeyEvent *event)
         if (selection)
             removeRange(start, end, TextHistory::Kind::Other, forward);
         else
-            removeRange(m_navigator.previousCodePoint(m_caret),
-                m_caret,
-                TextHistory::Kind::Backspace,
-                true);
+            removeRange(
+                m_navigator.previousCodePoint(m_caret), m_caret, TextHistory::Kind::Removal, true);
         return true;
     }
     if (event->matches(QKeySequence::Delete)) {
@@ -498,7 +516,7 @@ bool TextControl::editByKey(QKeyEvent *event)
             removeRange(start, end, TextHistory::Kind::Other, forward);
         else
             removeRange(
-                m_caret, m_navigator.nextCharacter(m_caret), TextHistory::Kind::Delete, false);
+                m_caret, m_navigator.nextCharacter(m_caret), TextHistory::Kind::Removal, false);
         return true;
     }
     if (event->matches(QKeySequence::DeleteStartOfWord)) {
@@ -517,7 +535,7 @@ bool TextControl::editByKey(QKeyEvent *event)
     }
     if (event->matches(QKeySequence::InsertParagraphSeparator)
         || event->matches(QKeySequence::InsertLineSeparator)) {
-        replaceRange(start, end, u"\n", TextHistory::Kind::Other);
+        replaceRange(start, end, u"\n", TextHistory::Kind::Other, false);
         return true;
     }
     return false;

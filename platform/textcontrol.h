@@ -86,7 +86,11 @@ protected:
 private:
     bool moveCaretByKey(QKeyEvent *event);
     bool editByKey(QKeyEvent *event);
-    void replaceRange(qsizetype from, qsizetype to, QStringView text, TextHistory::Kind kind);
+    void replaceRange(qsizetype from,
+        qsizetype to,
+        QStringView text,
+        TextHistory::Kind kind,
+        bool typingContinues = true);
     void removeRange(qsizetype from, qsizetype to, TextHistory::Kind kind, bool caretAfterRestore);
     void textReplaced();
     void afterEdit(qsizetype from, qsizetype removed, qsizetype added);

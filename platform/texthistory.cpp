@@ -16,6 +16,13 @@ bool adjoin(const Piece &first, const Piece &second)
     return first.wide == second.wide && endOf(first) == second.data;
 }
 
+bool endsWithLineBreak(const Piece &piece)
+{
+    const qsizetype last = piece.length - 1;
+    return piece.wide ? static_cast<const char16_t *>(piece.data)[last] == u'\n'
+                      : static_cast<const char *>(piece.data)[last] == '\n';
+}
+
 void appendPieces(std::vector<Piece> &to, const std::vector<Piece> &pieces)
 {
     for (const Piece &piece : pieces) {
@@ -29,68 +36,82 @@ void appendPieces(std::vector<Piece> &to, const std::vector<Piece> &pieces)
     }
 }
 
+// Enough for any session; the oldest go first.
+constexpr std::size_t KeptEdits = 1000;
+
 } // namespace
 
 void TextHistory::clear()
 {
-    m_last.reset();
+    m_edits.clear();
     m_undone = false;
 }
 
 void TextHistory::record(Edit edit)
 {
+    if (m_undone) {
+        m_edits.pop_back();
+        m_undone = false;
+    }
     if (merge(edit))
         return;
-    m_last = std::move(edit);
-    m_undone = false;
+    if (m_edits.size() >= KeptEdits)
+        m_edits.erase(m_edits.begin());
+    m_edits.push_back(std::move(edit));
 }
 
 bool TextHistory::merge(const Edit &edit)
 {
-    if (!m_last || m_undone || edit.kind == Kind::Other || m_last->kind != edit.kind)
+    if (m_edits.empty())
         return false;
-    TextStorage::Splice &last = m_last->splice;
+    Edit &previous = m_edits.back();
+    TextStorage::Splice &last = previous.splice;
     const TextStorage::Splice &next = edit.splice;
-    switch (edit.kind) {
-    case Kind::Typing:
-        if (next.position != last.position + last.insertedLength()
-            || !adjoin(last.inserted.back(), next.inserted.front()))
+    if (edit.kind == Kind::Typing) {
+        // Typing goes on from whatever text the last edit left at the caret, even text that
+        // replaced a selection or was pasted, but not from a line break.
+        if (!previous.typingContinues || last.inserted.empty()
+            || next.position != last.position + last.insertedLength()
+            || !adjoin(last.inserted.back(), next.inserted.front())
+            || endsWithLineBreak(last.inserted.back()))
             return false;
         appendPieces(last.inserted, next.inserted);
         return true;
-    case Kind::Backspace: {
-        if (next.position + next.removedLength() != last.position
-            || !adjoin(next.removed.back(), last.removed.front()))
-            return false;
+    }
+    if (edit.kind != Kind::Removal || previous.kind != Kind::Removal)
+        return false;
+    // Characters removed one by one on either side of the same place, as long as they stood
+    // together in the text, come back together.
+    if (next.position == last.position && adjoin(last.removed.back(), next.removed.front())) {
+        appendPieces(last.removed, next.removed);
+        return true;
+    }
+    if (next.position + next.removedLength() == last.position
+        && adjoin(next.removed.back(), last.removed.front())) {
         std::vector<Piece> removed = next.removed;
         appendPieces(removed, last.removed);
         last.removed = std::move(removed);
         last.position = next.position;
+        previous.caretAfterRestore = edit.caretAfterRestore;
         return true;
-    }
-    case Kind::Delete:
-        if (next.position != last.position || !adjoin(last.removed.back(), next.removed.front()))
-            return false;
-        appendPieces(last.removed, next.removed);
-        return true;
-    case Kind::Other:
-        break;
     }
     return false;
 }
 
 std::optional<TextHistory::Edit> TextHistory::undo(TextStorage &storage)
 {
-    if (!m_last)
+    if (m_edits.empty())
         return std::nullopt;
+    Edit &last = m_edits.back();
     Edit done;
-    done.splice = storage.revert(m_last->splice);
-    done.kind = m_last->kind;
-    done.caretAfterRestore = m_last->caretAfterRestore;
+    done.splice = storage.revert(last.splice);
+    done.kind = last.kind;
+    done.caretAfterRestore = last.caretAfterRestore;
     Edit inverse = done;
-    inverse.caretAfterRestore = m_last->caretAfterReinsert;
-    inverse.caretAfterReinsert = m_last->caretAfterRestore;
-    m_last = std::move(inverse);
+    inverse.typingContinues = last.typingContinues;
+    inverse.caretAfterRestore = last.caretAfterReinsert;
+    inverse.caretAfterReinsert = last.caretAfterRestore;
+    last = std::move(inverse);
     m_undone = !m_undone;
     return done;
 }

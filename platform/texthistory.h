@@ -3,14 +3,15 @@
 #include "platform/textstorage.h"
 
 #include <optional>
+#include <vector>
 
 // The classic edit control's undo: only the last edit can be taken back, and taking it back
-// again puts it back. A run of typing, or of Backspace or Delete over neighbouring text,
-// counts as one edit, the way users of the platform's text boxes know it.
+// again puts it back. A run of typing counts as one edit, and so does a run of single
+// characters taken away with Backspace or Delete, the way users of Qt's text boxes know it.
 class TextHistory
 {
 public:
-    enum class Kind { Typing, Backspace, Delete, Other };
+    enum class Kind { Typing, Removal, Other };
 
     struct Edit
     {
@@ -21,11 +22,14 @@ public:
         bool caretAfterRestore = true;
         // The same when an undone edit's own text is put back, which a caret always passes.
         bool caretAfterReinsert = true;
+        // Whether typing right after this edit's text counts as part of it. Not after Enter, nor
+        // after text set with line breaks in it.
+        bool typingContinues = true;
     };
 
     void clear();
     void record(Edit edit);
-    bool isEmpty() const { return !m_last.has_value(); }
+    bool isEmpty() const { return m_edits.empty(); }
     // Takes the last edit back, or puts it back after an undo; returns what was done to the
     // storage, as an edit.
     std::optional<Edit> undo(TextStorage &storage);
@@ -33,6 +37,8 @@ public:
 private:
     bool merge(const Edit &edit);
 
-    std::optional<Edit> m_last;
+    // Only the last edit can be undone, but the ones before it are kept: when an undone edit
+    // is given up for a new one, typing may go on from the edit before it.
+    std::vector<Edit> m_edits;
     bool m_undone = false;
 };

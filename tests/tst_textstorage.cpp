@@ -1,0 +1,120 @@
+#include "platform/textstorage.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+// Thousands of random edits, and their undoing, against a plain QString.
+class TestTextStorage : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void randomEditsMatchAPlainString_data();
+    void randomEditsMatchAPlainString();
+    void oneByteRunsFromAKeptBuffer();
+};
+
+namespace {
+
+QString randomInsert(QRandomGenerator &random)
+{
+    static const QString alphabet = QStringLiteral("ab \n\n\u00E9\u4E2D\U0001F600");
+    const int kind = random.bounded(40);
+    const int length = kind == 0 ? 60000 + random.bounded(20000)
+        : kind < 4               ? 1000 + random.bounded(2000)
+                                 : random.bounded(12);
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += alphabet.at(random.bounded(int(alphabet.size())));
+    if (random.bounded(3) == 0)
+        return text.toLatin1().replace('?', 'q');
+    return text;
+}
+
+void compare(const TextStorage &storage, const QString &expected, QRandomGenerator &random)
+{
+    QCOMPARE(storage.length(), expected.size());
+    QCOMPARE(storage.toString(), expected);
+    const QStringList lines = expected.split(QLatin1Char('\n'));
+    QCOMPARE(storage.lineCount(), lines.size());
+    qsizetype longest = 0;
+    for (const QString &line : lines)
+        longest = std::max(longest, line.size());
+    QVERIFY(storage.longestLine() >= longest);
+    for (int probe = 0; probe < 20; ++probe) {
+        const qsizetype line = random.bounded(int(lines.size()));
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < line; ++i)
+            start += lines.at(i).size() + 1;
+        QCOMPARE(storage.lineStart(line), start);
+        QCOMPARE(storage.lineEnd(line), start + lines.at(line).size());
+        QCOMPARE(storage.lineText(line), lines.at(line));
+        const qsizetype position = random.bounded(int(expected.size()) + 1);
+        QCOMPARE(storage.lineOf(position), expected.left(position).count(QLatin1Char('\n')));
+        QCOMPARE(
+            storage.at(position), position < expected.size() ? expected.at(position) : QChar());
+        const qsizetype length = random.bounded(200);
+        QCOMPARE(storage.mid(position, length), expected.mid(position, length));
+        const QString needle
+            = expected.mid(random.bounded(int(expected.size()) + 1), 1 + random.bounded(4));
+        QCOMPARE(storage.indexOf(needle, position), expected.indexOf(needle, position));
+    }
+}
+
+} // namespace
+
+void TestTextStorage::randomEditsMatchAPlainString_data()
+{
+    QTest::addColumn<int>("seed");
+    for (int seed = 1; seed <= 8; ++seed)
+        QTest::addRow("seed %d", seed) << seed;
+}
+
+void TestTextStorage::randomEditsMatchAPlainString()
+{
+    QFETCH(int, seed);
+    QRandomGenerator random { quint32(seed) };
+    QString expected = randomInsert(random);
+    TextStorage storage = TextStorage::fromText(expected);
+    for (int edit = 0; edit < 500; ++edit) {
+        const qsizetype position = random.bounded(int(expected.size()) + 1);
+        const qsizetype removed
+            = std::min<qsizetype>(random.bounded(30), expected.size() - position);
+        const QString inserted = randomInsert(random);
+        const QString before = expected;
+        const TextStorage::Splice splice = storage.replace(position, removed, inserted);
+        expected.replace(position, removed, inserted);
+        QCOMPARE(splice.insertedLength(), inserted.size());
+        QCOMPARE(splice.removedLength(), removed);
+        if (edit % 10 == 0)
+            compare(storage, expected, random);
+        if (random.bounded(4) == 0) {
+            // Undo, and sometimes redo: the text must come back unchanged both ways.
+            const TextStorage::Splice redo = storage.revert(splice);
+            QCOMPARE(storage.toString(), before);
+            if (random.bounded(2)) {
+                storage.revert(redo);
+                QCOMPARE(storage.toString(), expected);
+            } else {
+                expected = before;
+            }
+        }
+    }
+    compare(storage, expected, random);
+}
+
+void TestTextStorage::oneByteRunsFromAKeptBuffer()
+{
+    QByteArray bytes = QByteArray("caf\xE9\nline two\n", 15).repeated(10000);
+    const QString expected = QString::fromLatin1(bytes);
+    TextStorage::Builder builder;
+    builder.appendLatin1(bytes.constData(), bytes.size());
+    builder.appendText(u"\u4E2D");
+    builder.keep(std::move(bytes));
+    TextStorage storage = builder.finish();
+    QRandomGenerator random(3);
+    compare(storage, expected + QStringLiteral("\u4E2D"), random);
+    QVERIFY(storage.pieces().size() > 2);
+}
+
+QTEST_GUILESS_MAIN(TestTextStorage)
+#include "tst_textstorage.moc"
