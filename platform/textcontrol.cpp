@@ -466,7 +466,7 @@ bool TextControl::moveCaretByKey(QKeyEvent *event)
         const bool extend = event->matches(move.extending);
         if (!extend && !event->matches(move.plain))
             continue;
-        const bool page = move.plain == QKeySequence::MoveToNextPage
+        const bool paging = move.plain == QKeySequence::MoveToNextPage
             || move.plain == QKeySequence::MoveToPreviousPage;
         const bool down = move.plain == QKeySequence::MoveToNextLine;
         const bool up = move.plain == QKeySequence::MoveToPreviousLine;
@@ -484,7 +484,7 @@ bool TextControl::moveCaretByKey(QKeyEvent *event)
             to = up ? 0 : m_storage.length();
             keepX = false;
         }
-        if (page)
+        if (paging)
             scrollToRow(
                 m_layouts.step(m_top, move.plain == QKeySequence::MoveToNextPage ? page : -page));
         setCaret(to, extend);

@@ -58,6 +58,7 @@ public:
     int caretPosition() const { return int(m_caret); }
     int anchorPosition() const { return int(m_anchor); }
     void select(int anchor, int caret);
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     // Changes whenever the text does.
     quint64 revision() const { return m_revision; }
 
@@ -81,7 +82,6 @@ protected:
     void timerEvent(QTimerEvent *event) override;
     void changeEvent(QEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     bool moveCaretByKey(QKeyEvent *event);

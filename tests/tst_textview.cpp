@@ -1,18 +1,261 @@
 #include "platform/textcontrol.h"
 #include "tests/support/testenvironment.h"
 
+#include <QAccessible>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QtTest>
 
+// What the text control shows and where: rows, caret, hit testing, wrapping, input methods,
+// scripts that run right to left, and what screen readers see. A monospaced font makes the
+// expected places easy to state.
 class TestTextView : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void placeholder();
+    void init();
+    void cleanup();
+    void rowsAndCaretFollowTheFont();
+    void clicksLandWhereTheCaretIsDrawn();
+    void theLastLineIsShownAtTheBottom();
+    void wordWrapFollowsTheWidth();
+    void inputMethodComposesThenCommits();
+    void rightToLeftAndCombiningCharacters();
+    void tabMovesTheFocus();
+    void backgroundStaysPutWhenTheTextScrolls();
+    void selectionIsHiddenWithoutTheFocus();
+    void screenReadersSeeTheText();
+
+private:
+    QString numberedLines(int count) const;
+    std::unique_ptr<QWidget> m_window;
+    TextControl *m_box = nullptr;
+    qreal m_advance = 0;
 };
 
-void TestTextView::placeholder()
+void TestTextView::init()
 {
-    QVERIFY(true);
+    m_window = std::make_unique<QWidget>();
+    m_window->resize(400, 300);
+    m_box = new TextControl(m_window.get());
+    m_box->setGeometry(0, 0, 400, 300);
+    m_box->setControlFont(ControlFont { QStringLiteral("DejaVu Sans Mono"), 10, false });
+    m_advance = QFontMetricsF(m_box->font()).horizontalAdvance(QLatin1Char('x'));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QApplication::setActiveWindow(m_window.get());
+    m_box->setFocus();
+}
+
+void TestTextView::cleanup()
+{
+    m_window.reset();
+}
+
+QString TestTextView::numberedLines(int count) const
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral("line %1").arg(i, 3, 10, QLatin1Char('0'));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TestTextView::rowsAndCaretFollowTheFont()
+{
+    m_box->setText(numberedLines(100));
+    const QRect first = m_box->cursorRect(0);
+    const QRect second = m_box->cursorRect(9);
+    const int rowHeight = second.top() - first.top();
+    QVERIFY(rowHeight >= QFontMetrics(m_box->font()).height() - 1);
+    QCOMPARE(first.height(), rowHeight);
+    for (int line = 0; line < 10; ++line)
+        QCOMPARE(m_box->cursorRect(line * 9).top(), first.top() + line * rowHeight);
+    QCOMPARE(m_box->cursorRect(5).left() - first.left(), qRound(5 * m_advance));
+
+    m_box->setControlFont(ControlFont { QStringLiteral("DejaVu Sans Mono"), 20, false });
+    QVERIFY(m_box->cursorRect(0).height() > rowHeight * 3 / 2);
+}
+
+void TestTextView::clicksLandWhereTheCaretIsDrawn()
+{
+    m_box->setText(numberedLines(100));
+    for (int position : { 0, 3, 8, 9, 40, 60, 170 }) {
+        const QRect caret = m_box->cursorRect(position);
+        QCOMPARE(m_box->positionAt(caret.center()), position);
+        QTest::mouseClick(m_box->viewport(), Qt::LeftButton, {}, caret.center());
+        QCOMPARE(m_box->selStart(), position);
+    }
+    // Past the end of a row, the click goes to the end of that line.
+    QCOMPARE(m_box->positionAt(QPoint(390, m_box->cursorRect(9).center().y())), 17);
+}
+
+void TestTextView::theLastLineIsShownAtTheBottom()
+{
+    m_box->setText(numberedLines(1000));
+    QTest::keyClick(m_box, Qt::Key_End, Qt::ControlModifier);
+    const QRect last = m_box->cursorRect(m_box->textLength());
+    QVERIFY(m_box->viewport()->rect().contains(last));
+    QVERIFY(last.bottom() > m_box->viewport()->height() - 2 * last.height());
+    QVERIFY(m_box->cursorRect(0).bottom() < 0);
+    QCOMPARE(m_box->verticalScrollBar()->value(), m_box->verticalScrollBar()->maximum());
+
+    // Page Up moves the caret and the rows by the same amount.
+    const int before = m_box->verticalScrollBar()->value();
+    QTest::keyClick(m_box, Qt::Key_PageUp);
+    const int moved = before - m_box->verticalScrollBar()->value();
+    QVERIFY(moved > 5);
+    QVERIFY(m_box->viewport()->rect().contains(m_box->cursorRect(m_box->selStart())));
+}
+
+void TestTextView::wordWrapFollowsTheWidth()
+{
+    const QString line = QStringLiteral("word ").repeated(60);
+    m_box->setText(line);
+    QVERIFY(m_box->horizontalScrollBar()->maximum() > 0);
+    QCOMPARE(m_box->cursorRect(line.size()).top(), m_box->cursorRect(0).top());
+
+    m_box->setWordWrap(true);
+    QCOMPARE(m_box->horizontalScrollBar()->maximum(), 0);
+    const QRect end = m_box->cursorRect(line.size());
+    QVERIFY(end.top() > m_box->cursorRect(0).top());
+    QVERIFY(end.right() < m_box->viewport()->width());
+    const int narrowRows = end.top() - m_box->cursorRect(0).top();
+    // A row breaks after a whole word.
+    const int rowStart = m_box->positionAt(QPoint(0, m_box->cursorRect(0).top() + end.height() * 3 / 2));
+    QCOMPARE(rowStart % 5, 0);
+
+    m_box->resize(390 * 2, 300);
+    QVERIFY(m_box->cursorRect(line.size()).top() - m_box->cursorRect(0).top() < narrowRows);
+    m_box->setWordWrap(false);
+    QCOMPARE(m_box->cursorRect(line.size()).top(), m_box->cursorRect(0).top());
+    QCOMPARE(m_box->text(), line);
+}
+
+void TestTextView::inputMethodComposesThenCommits()
+{
+    m_box->setText(QStringLiteral("ab"));
+    m_box->setSelStart(1);
+    QSignalSpy changed(m_box, &TextControl::changed);
+    QInputMethodEvent compose(QStringLiteral("e"),
+        { { QInputMethodEvent::Cursor, 1, 1, QVariant() } });
+    QApplication::sendEvent(m_box, &compose);
+    QCOMPARE(m_box->text(), QStringLiteral("ab"));
+    QCOMPARE(changed.size(), 0);
+    const QRect composing = m_box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QVERIFY(composing.left() > m_box->cursorRect(1).left());
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("\u00E9"));
+    QApplication::sendEvent(m_box, &commit);
+    QCOMPARE(m_box->text(), QStringLiteral("a\u00E9b"));
+    QCOMPARE(m_box->selStart(), 2);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(m_box->inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("a\u00E9b"));
+    QCOMPARE(m_box->inputMethodQuery(Qt::ImCursorPosition).toInt(), 2);
+
+    // A commit replaces the selection, like typing.
+    m_box->setSelStart(0);
+    m_box->setSelLength(2);
+    QInputMethodEvent replace;
+    replace.setCommitString(QStringLiteral("\u4E2D"));
+    QApplication::sendEvent(m_box, &replace);
+    QCOMPARE(m_box->text(), QStringLiteral("\u4E2Db"));
+}
+
+void TestTextView::rightToLeftAndCombiningCharacters()
+{
+    const QString hebrew = QStringLiteral("\u05E9\u05DC\u05D5\u05DD");
+    m_box->setText(hebrew + QStringLiteral("\ne\u0301x\n"));
+    QVERIFY(m_box->cursorRect(1).left() > m_box->cursorRect(3).left());
+
+    m_box->setSelStart(5);
+    QTest::keyClick(m_box, Qt::Key_Right);
+    QCOMPARE(m_box->selStart(), 7);
+    QTest::keyClick(m_box, Qt::Key_Backspace);
+    QCOMPARE(m_box->text(), hebrew + QStringLiteral("\nex\n"));
+    m_box->setText(QStringLiteral("e\u0301x"));
+    QTest::keyClick(m_box, Qt::Key_Delete);
+    QCOMPARE(m_box->text(), QStringLiteral("x"));
+}
+
+void TestTextView::tabMovesTheFocus()
+{
+    auto *next = new QLineEdit(m_window.get());
+    next->setGeometry(0, 280, 100, 20);
+    next->show();
+    m_box->setText(QStringLiteral("text"));
+    m_box->setFocus();
+    QTRY_VERIFY(m_box->hasFocus());
+    QTest::keyClick(m_box, Qt::Key_Tab);
+    QTRY_VERIFY(next->hasFocus());
+    QCOMPARE(m_box->text(), QStringLiteral("text"));
+}
+
+void TestTextView::backgroundStaysPutWhenTheTextScrolls()
+{
+    // Stripes one pixel high show any sideways or upward shift of the picture.
+    QImage stripes(8, 8, QImage::Format_RGB32);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            stripes.setPixel(x, y, qRgb(y * 30, 255 - x * 30, 128));
+    QPalette palette = m_window->palette();
+    palette.setBrush(QPalette::Window, QBrush(stripes));
+    m_window->setPalette(palette);
+    m_window->setAutoFillBackground(true);
+    m_box->setText(numberedLines(200));
+    const QRect blank(250, 40, 100, 150);
+    const QImage before = m_window->grab(blank).toImage();
+    const int top = m_box->cursorRect(0).top();
+    m_box->verticalScrollBar()->setValue(37);
+    QCOMPARE(m_box->cursorRect(37 * 9).top(), top);
+    const QImage after = m_window->grab(blank).toImage();
+    QCOMPARE(after, before);
+}
+
+void TestTextView::selectionIsHiddenWithoutTheFocus()
+{
+    m_box->setText(QStringLiteral("selected text"));
+    m_box->setSelStart(0);
+    m_box->setSelLength(8);
+    const QColor highlight = m_box->palette().color(QPalette::Active, QPalette::Highlight);
+    auto highlighted = [&] {
+        const QImage image = m_box->viewport()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y) == highlight;
+        return count;
+    };
+    QTRY_VERIFY(m_box->hasFocus());
+    QVERIFY(highlighted() > 100);
+    m_box->clearFocus();
+    QCOMPARE(highlighted(), 0);
+    QCOMPARE(m_box->selLength(), 8);
+}
+
+void TestTextView::screenReadersSeeTheText()
+{
+    m_box->setText(QStringLiteral("first line\nsecond"));
+    m_box->setSelStart(13);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(m_box);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::EditableText);
+    QAccessibleTextInterface *text = accessible->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->characterCount(), 17);
+    QCOMPARE(text->cursorPosition(), 13);
+    QCOMPARE(text->text(6, 10), QStringLiteral("line"));
+    int start = 0;
+    int end = 0;
+    QCOMPARE(text->textAtOffset(3, QAccessible::LineBoundary, &start, &end), QStringLiteral("first line\n"));
+    QCOMPARE(text->textAtOffset(13, QAccessible::WordBoundary, &start, &end), QStringLiteral("second"));
+    QCOMPARE(start, 11);
+    QCOMPARE(text->offsetAtPoint(m_box->viewport()->mapToGlobal(m_box->cursorRect(4).center())), 4);
+    text->setSelection(0, 0, 5);
+    QCOMPARE(m_box->selectedText(), QStringLiteral("first"));
+    accessible->editableTextInterface()->replaceText(0, 5, QStringLiteral("1st"));
+    QCOMPARE(m_box->text(), QStringLiteral("1st line\nsecond"));
 }
 
 OMRIK_TEST_MAIN(TestTextView)
