@@ -655,6 +655,11 @@ void TextControl::timerEvent(QTimerEvent *event)
             scrollToRow(m_layouts.step(m_top, -1));
         else if (m_lastDragPoint.y() > area.bottom())
             scrollToRow(m_layouts.step(m_top, 1));
+        QScrollBar *horizontal = horizontalScrollBar();
+        if (m_lastDragPoint.x() < area.left())
+            horizontal->setValue(horizontal->value() - horizontal->singleStep());
+        else if (m_lastDragPoint.x() > area.right())
+            horizontal->setValue(horizontal->value() + horizontal->singleStep());
         dragTo(m_lastDragPoint);
     }
     QAbstractScrollArea::timerEvent(event);

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void failedOpenChangesNothing();
     void openEmptyFileGivesEmptyDocument();
     void saveTitledKeepsTheFilesFormat();
+    void openAndSaveKeepEveryByte_data();
+    void openAndSaveKeepEveryByte();
     void saveUntitledAsksForAName();
     void saveUntitledCancelled();
     void failedSaveIsReportedAndKeepsState();
@@ -212,6 +214,37 @@ void TestCommandDispatcher::saveTitledKeepsTheFilesFormat()
     QCOMPARE(w->readFile(QStringLiteral("unix.txt")), QByteArray("\xEF\xBB\xBFzero\none\ntwo\n"));
     QCOMPARE(w->dialog->shown.size(), 1);
     QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::openAndSaveKeepEveryByte_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addRow("paragraph and line separators, noncharacters, NUL")
+        << QByteArrayLiteral("a\xE2\x80\xA9"
+                             "b\xE2\x80\xA8"
+                             "c\xEF\xB7\x90"
+                             "d\0e\r\n");
+    QTest::addRow("Windows-1252 with every high byte") << [] {
+        QByteArray bytes;
+        for (int byte = 0x80; byte < 0x100; ++byte)
+            bytes += char(byte);
+        return bytes + "\r\n";
+    }();
+    QTest::addRow("UTF-16 with a byte-order mark") << QByteArray("\xFF\xFEh\0i\0\r\0\n\0", 10);
+    // Large enough to be read on the worker thread and split into many pieces.
+    QTest::addRow("3 MB of CR LF lines with some UTF-8")
+        << QByteArray("plain ASCII line\r\nnot quite ASCII: caf\xC3\xA9 \xE4\xB8\xAD\r\n")
+               .repeated(60000);
+}
+
+void TestCommandDispatcher::openAndSaveKeepEveryByte()
+{
+    QFETCH(QByteArray, bytes);
+    const QString file = w->writeFile(QStringLiteral("kept.txt"), bytes);
+    w->dialog->choose(file);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QCOMPARE(w->readFile(QStringLiteral("kept.txt")), bytes);
 }
 
 void TestCommandDispatcher::saveUntitledAsksForAName()

@@ -1,4 +1,5 @@
 #include "platform/textcontrol.h"
+#include "platform/textselectionmime.h"
 #include "tests/support/testenvironment.h"
 
 #include <QAccessible>
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void backgroundStaysPutWhenTheTextScrolls();
     void selectionIsHiddenWithoutTheFocus();
     void screenReadersSeeTheText();
+    void primarySelectionIsReadWhenAsked();
 
 private:
     QString numberedLines(int count) const;
@@ -122,7 +124,8 @@ void TestTextView::wordWrapFollowsTheWidth()
     QVERIFY(end.right() < m_box->viewport()->width());
     const int narrowRows = end.top() - m_box->cursorRect(0).top();
     // A row breaks after a whole word.
-    const int rowStart = m_box->positionAt(QPoint(0, m_box->cursorRect(0).top() + end.height() * 3 / 2));
+    const int rowStart
+        = m_box->positionAt(QPoint(0, m_box->cursorRect(0).top() + end.height() * 3 / 2));
     QCOMPARE(rowStart % 5, 0);
 
     m_box->resize(390 * 2, 300);
@@ -137,8 +140,8 @@ void TestTextView::inputMethodComposesThenCommits()
     m_box->setText(QStringLiteral("ab"));
     m_box->setSelStart(1);
     QSignalSpy changed(m_box, &TextControl::changed);
-    QInputMethodEvent compose(QStringLiteral("e"),
-        { { QInputMethodEvent::Cursor, 1, 1, QVariant() } });
+    QInputMethodEvent compose(
+        QStringLiteral("e"), { { QInputMethodEvent::Cursor, 1, 1, QVariant() } });
     QApplication::sendEvent(m_box, &compose);
     QCOMPARE(m_box->text(), QStringLiteral("ab"));
     QCOMPARE(changed.size(), 0);
@@ -248,14 +251,27 @@ void TestTextView::screenReadersSeeTheText()
     QCOMPARE(text->text(6, 10), QStringLiteral("line"));
     int start = 0;
     int end = 0;
-    QCOMPARE(text->textAtOffset(3, QAccessible::LineBoundary, &start, &end), QStringLiteral("first line\n"));
-    QCOMPARE(text->textAtOffset(13, QAccessible::WordBoundary, &start, &end), QStringLiteral("second"));
+    QCOMPARE(text->textAtOffset(3, QAccessible::LineBoundary, &start, &end),
+        QStringLiteral("first line\n"));
+    QCOMPARE(
+        text->textAtOffset(13, QAccessible::WordBoundary, &start, &end), QStringLiteral("second"));
     QCOMPARE(start, 11);
     QCOMPARE(text->offsetAtPoint(m_box->viewport()->mapToGlobal(m_box->cursorRect(4).center())), 4);
     text->setSelection(0, 0, 5);
     QCOMPARE(m_box->selectedText(), QStringLiteral("first"));
     accessible->editableTextInterface()->replaceText(0, 5, QStringLiteral("1st"));
     QCOMPARE(m_box->text(), QStringLiteral("1st line\nsecond"));
+}
+
+void TestTextView::primarySelectionIsReadWhenAsked()
+{
+    m_box->setText(QStringLiteral("pick these words"));
+    const TextSelectionMime offered(m_box, 5, 5);
+    QVERIFY(offered.hasText());
+    QCOMPARE(offered.text(), QStringLiteral("these"));
+    // Once the text changes, the old selection no longer names anything.
+    m_box->setSelText(QStringLiteral("!"));
+    QCOMPARE(offered.text(), QString());
 }
 
 OMRIK_TEST_MAIN(TestTextView)
