@@ -33,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             return 0;
         fail("decoded text cannot be written back");
     }
+    // Saving from the editor's storage, in parts, must write the same bytes.
+    const Result<QByteArray> fromStorage = encodeDocument(loaded.text, loaded.format);
+    if (!fromStorage.ok() || fromStorage.value() != written.value())
+        fail("saving from the editor's storage writes different bytes");
     const DecodedDocument second = decodeDocument(written.value());
     if (second.text != first.text)
         fail("text changed");
