@@ -2,7 +2,10 @@
 
 #include "platform/printer.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
+#include <QPointer>
 #include <QThread>
 
 #include <memory>
@@ -13,6 +16,30 @@ namespace {
 // A document that is read within this time is read without running any events, as if the
 // call were an ordinary one.
 constexpr unsigned long QuickRead = 50;
+
+// Closing the window while a document loads would run the questions of closing in the middle
+// of opening; the close waits until the document is there.
+class CloseDeferral : public QObject
+{
+public:
+    ~CloseDeferral() override
+    {
+        if (m_closing)
+            QMetaObject::invokeMethod(m_closing, "close", Qt::QueuedConnection);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Close || !watched->isWidgetType())
+            return false;
+        m_closing = watched;
+        event->ignore();
+        return true;
+    }
+
+private:
+    QPointer<QObject> m_closing;
+};
 
 } // namespace
 
@@ -32,6 +59,8 @@ Result<LoadedDocument> readDocument(FileStore &files, const QString &path)
     worker->start();
     if (!worker->wait(QuickRead)) {
         const BusyPointer busy;
+        CloseDeferral deferral;
+        QCoreApplication::instance()->installEventFilter(&deferral);
         waiting.exec(QEventLoop::ExcludeUserInputEvents);
         worker->wait();
     }

@@ -277,6 +277,7 @@ void TextControl::afterEdit(qsizetype, qsizetype removed, qsizetype added)
     ensureCaretVisible();
     restartCaretBlink();
     viewport()->update();
+    QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     Q_EMIT changed();
 }
 
@@ -336,6 +337,7 @@ void TextControl::setCaret(qsizetype position, bool keepAnchor)
 
 void TextControl::selectionChanged()
 {
+    QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     ensureCaretVisible();
     restartCaretBlink();
     viewport()->update();
@@ -375,7 +377,10 @@ void TextControl::keyPressEvent(QKeyEvent *event)
         return;
     }
     const QString typed = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    // Ctrl with a letter is a command, but AltGr arrives as Ctrl+Alt on some systems and types.
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool command = modifiers == Qt::ControlModifier
+        || modifiers == (Qt::ControlModifier | Qt::ShiftModifier) || (modifiers & Qt::MetaModifier);
     if (!typed.isEmpty() && !command && (typed.at(0).isPrint() || typed.at(0).isSurrogate())) {
         const bool selection = m_anchor != m_caret;
         replaceRange(selStart(),
@@ -548,6 +553,8 @@ bool TextControl::inSelectionMargin(const QPointF &position) const
 
 void TextControl::mousePressEvent(QMouseEvent *event)
 {
+    if (!m_preedit.isEmpty())
+        QGuiApplication::inputMethod()->commit();
     m_dragStart = -1;
     if (event->button() == Qt::MiddleButton)
         return;
@@ -677,6 +684,7 @@ void TextControl::restartCaretBlink()
 
 void TextControl::focusInEvent(QFocusEvent *event)
 {
+    m_menuOpen = false;
     restartCaretBlink();
     viewport()->update();
     QAbstractScrollArea::focusInEvent(event);
@@ -684,6 +692,8 @@ void TextControl::focusInEvent(QFocusEvent *event)
 
 void TextControl::focusOutEvent(QFocusEvent *event)
 {
+    // A menu taking the keyboard for a moment leaves the selection in view for its commands.
+    m_menuOpen = event->reason() == Qt::PopupFocusReason;
     restartCaretBlink();
     viewport()->update();
     QAbstractScrollArea::focusOutEvent(event);
@@ -716,6 +726,8 @@ void TextControl::scrollToRow(TextLayouts::Row row)
 void TextControl::updateScrollBars()
 {
     m_settingScrollBars = true;
+    m_top.line = std::min(m_top.line, m_storage.lineCount() - 1);
+    m_top.visual = std::min(m_top.visual, m_layouts.rows(m_top.line) - 1);
     const TextLayouts::Row last = lastTopRow();
     if (rowBefore(last, m_top))
         m_top = last;
@@ -818,7 +830,7 @@ void TextControl::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     const QColor text = palette().color(QPalette::Text);
     painter.setPen(text);
-    const bool focused = hasFocus();
+    const bool focused = hasFocus() || m_menuOpen;
     const qsizetype selFrom = selStart();
     const qsizetype selTo = selFrom + selLength();
     QTextCharFormat selected;

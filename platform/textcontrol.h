@@ -133,5 +133,6 @@ private:
     // Where a plain left-button drag began; -1 when no such drag is going on.
     qsizetype m_dragStart = -1;
     bool m_selecting = false;
+    bool m_menuOpen = false;
     quint64 m_revision = 0;
 };

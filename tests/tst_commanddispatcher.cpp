@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void saveTitledKeepsTheFilesFormat();
     void openAndSaveKeepEveryByte_data();
     void openAndSaveKeepEveryByte();
+    void largeFileLoadsWhileTheWindowAnswers();
     void saveUntitledAsksForAName();
     void saveUntitledCancelled();
     void failedSaveIsReportedAndKeepsState();
@@ -245,6 +247,29 @@ void TestCommandDispatcher::openAndSaveKeepEveryByte()
     QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
     QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Save));
     QCOMPARE(w->readFile(QStringLiteral("kept.txt")), bytes);
+}
+
+void TestCommandDispatcher::largeFileLoadsWhileTheWindowAnswers()
+{
+    const QByteArray line("a line of a large document, loaded on a worker thread\r\n");
+    const QString file = w->writeFile(QStringLiteral("large.txt"), line.repeated(800000));
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        // A close asked for in the middle of loading waits for the document.
+        if (++ticks == 1)
+            w->form->close();
+    });
+    ticker.start(5);
+    w->dialog->choose(file);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    ticker.stop();
+    QVERIFY2(ticks > 0, "the event loop did not run while the file loaded");
+    QVERIFY(w->form->isVisible());
+    QCOMPARE(w->form->textBox()->textLength(), (line.size() - 1) * 800000);
+    QTRY_VERIFY(!w->form->isVisible());
 }
 
 void TestCommandDispatcher::saveUntitledAsksForAName()
