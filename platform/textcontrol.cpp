@@ -30,10 +30,6 @@ bool isMenuShortcut(const QKeyEvent *event)
         || event->matches(QKeySequence::Paste) || event->matches(QKeySequence::SelectAll);
 }
 
-// A strip left of the text where a click selects the whole line.
-constexpr int SelectionMargin = 8;
-constexpr int TopMargin = 4;
-constexpr int RightMargin = 4;
 constexpr int AutoScrollInterval = 50;
 
 QString withLineBreaks(const QString &text)
@@ -44,17 +40,13 @@ QString withLineBreaks(const QString &text)
     return lines;
 }
 
-bool rowBefore(const TextLayouts::Row &a, const TextLayouts::Row &b)
-{
-    return a.line < b.line || (a.line == b.line && a.visual < b.visual);
-}
-
 } // namespace
 
 TextControl::TextControl(QWidget *parent)
     : QAbstractScrollArea(parent)
     , m_layouts(m_storage)
     , m_navigator(m_storage, m_layouts)
+    , m_viewport(*this, m_storage, m_layouts, m_navigator)
     , m_foreColor(SystemWindowText)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -101,12 +93,11 @@ void TextControl::textReplaced()
     m_history.clear();
     m_anchor = m_caret = 0;
     m_verticalX = -1;
-    m_top = {};
+    m_viewport.reset();
     m_preedit.clear();
     m_layouts.setPreedit(-1, 0, QString(), {});
     m_layouts.clear();
     ++m_revision;
-    horizontalScrollBar()->setValue(0);
     updateScrollBars();
     viewport()->update();
     if (QAccessible::isActive()) {
@@ -179,23 +170,11 @@ void TextControl::setWordWrap(bool on)
 {
     if (on == wordWrap())
         return;
-    if (on) {
-        updateWrapWidth();
-        m_top.visual = 0;
-    } else {
-        m_layouts.setWrapWidth(0);
-        m_top.visual = 0;
-    }
+    m_layouts.setWrapWidth(on ? m_viewport.textWidth() : 0);
     horizontalScrollBar()->setValue(0);
     updateScrollBars();
     ensureCaretVisible();
     viewport()->update();
-}
-
-void TextControl::updateWrapWidth()
-{
-    const int width = viewport()->width() - SelectionMargin - RightMargin;
-    m_layouts.setWrapWidth(std::max(1, width));
 }
 
 void TextControl::setControlFont(const ControlFont &font)
@@ -395,111 +374,22 @@ void TextControl::keyPressEvent(QKeyEvent *event)
 
 bool TextControl::moveCaretByKey(QKeyEvent *event)
 {
-    struct Move
-    {
-        QKeySequence::StandardKey plain;
-        QKeySequence::StandardKey extending;
-        std::function<qsizetype(qsizetype)> to;
-        bool vertical;
-    };
-    const int page = std::max(1, visibleRows() - 1);
-    auto vertical = [this](qsizetype rows) {
-        return [this, rows](qsizetype from) {
-            if (m_verticalX < 0)
-                m_verticalX = m_navigator.x(from);
-            return m_navigator.verticalMove(from, rows, m_verticalX);
-        };
-    };
-    const Move moves[] = {
-        { QKeySequence::MoveToNextChar,
-            QKeySequence::SelectNextChar,
-            [this](qsizetype p) {
-                return m_navigator.nextCharacter(p);
-            },
-            false },
-        { QKeySequence::MoveToPreviousChar,
-            QKeySequence::SelectPreviousChar,
-            [this](qsizetype p) {
-                return m_navigator.previousCharacter(p);
-            },
-            false },
-        { QKeySequence::MoveToNextWord,
-            QKeySequence::SelectNextWord,
-            [this](qsizetype p) {
-                return m_navigator.nextWord(p);
-            },
-            false },
-        { QKeySequence::MoveToPreviousWord,
-            QKeySequence::SelectPreviousWord,
-            [this](qsizetype p) {
-                return m_navigator.previousWord(p);
-            },
-            false },
-        { QKeySequence::MoveToStartOfLine,
-            QKeySequence::SelectStartOfLine,
-            [this](qsizetype p) {
-                return m_navigator.rowStart(p);
-            },
-            false },
-        { QKeySequence::MoveToEndOfLine,
-            QKeySequence::SelectEndOfLine,
-            [this](qsizetype p) {
-                return m_navigator.rowEnd(p);
-            },
-            false },
-        { QKeySequence::MoveToStartOfDocument,
-            QKeySequence::SelectStartOfDocument,
-            [](qsizetype) {
-                return qsizetype(0);
-            },
-            false },
-        { QKeySequence::MoveToEndOfDocument,
-            QKeySequence::SelectEndOfDocument,
-            [this](qsizetype) {
-                return m_storage.length();
-            },
-            false },
-        { QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, vertical(1), true },
-        { QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, vertical(-1), true },
-        { QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, vertical(page), true },
-        { QKeySequence::MoveToPreviousPage,
-            QKeySequence::SelectPreviousPage,
-            vertical(-page),
-            true },
-    };
-    for (const Move &move : moves) {
-        const bool extend = event->matches(move.extending);
-        if (!extend && !event->matches(move.plain))
-            continue;
-        const bool paging = move.plain == QKeySequence::MoveToNextPage
-            || move.plain == QKeySequence::MoveToPreviousPage;
-        const bool down = move.plain == QKeySequence::MoveToNextLine;
-        const bool up = move.plain == QKeySequence::MoveToPreviousLine;
-        qsizetype to = move.to(m_caret);
-        const qreal keptX = m_verticalX;
-        if (m_anchor != m_caret && !extend && move.plain == QKeySequence::MoveToNextChar)
-            to = std::max(m_anchor, m_caret);
-        if (m_anchor != m_caret && !extend && move.plain == QKeySequence::MoveToPreviousChar)
-            to = std::min(m_anchor, m_caret);
-        bool keepX = move.vertical;
-        if ((up || down) && to == m_caret) {
-            // On the first or last row a selection still grows to the end of the text.
-            if (!extend)
-                return true;
-            to = up ? 0 : m_storage.length();
-            keepX = false;
-        }
-        if (paging)
-            scrollToRow(
-                m_layouts.step(m_top, move.plain == QKeySequence::MoveToNextPage ? page : -page));
-        setCaret(to, extend);
-        if (keepX)
-            m_verticalX = keptX;
-        if (extend)
-            offerPrimarySelection();
+    qreal column = m_verticalX;
+    const int pageRows = std::max(1, m_viewport.visibleRows() - 1);
+    const std::optional<TextNavigator::KeyMove> move
+        = m_navigator.moveForKey(event, m_caret, m_anchor, pageRows, column);
+    if (!move)
+        return false;
+    if (!move->moves)
         return true;
-    }
-    return false;
+    if (move->scrollRows != 0)
+        m_viewport.scrollBy(move->scrollRows);
+    setCaret(move->to, move->extend);
+    if (move->keepsColumn)
+        m_verticalX = column;
+    if (move->extend)
+        offerPrimarySelection();
+    return true;
 }
 
 bool TextControl::editByKey(QKeyEvent *event)
@@ -546,11 +436,6 @@ bool TextControl::editByKey(QKeyEvent *event)
     return false;
 }
 
-bool TextControl::inSelectionMargin(const QPointF &position) const
-{
-    return position.x() < SelectionMargin - horizontalScrollBar()->value();
-}
-
 void TextControl::mousePressEvent(QMouseEvent *event)
 {
     if (!m_preedit.isEmpty())
@@ -559,8 +444,9 @@ void TextControl::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::MiddleButton)
         return;
     const QPoint point = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && inSelectionMargin(event->position())) {
-        const qsizetype line = m_storage.lineOf(positionAt(QPoint(SelectionMargin, point.y())));
+    if (event->button() == Qt::LeftButton && m_viewport.inSelectionMargin(event->position())) {
+        const qsizetype line
+            = m_storage.lineOf(positionAt(QPoint(TextViewport::SelectionMargin, point.y())));
         const bool last = line + 1 >= m_storage.lineCount();
         select(int(m_storage.lineStart(line)),
             int(last ? m_storage.lineEnd(line) : m_storage.lineStart(line + 1)));
@@ -635,7 +521,7 @@ void TextControl::mouseReleaseEvent(QMouseEvent *event)
 
 void TextControl::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton || inSelectionMargin(event->position())) {
+    if (event->button() != Qt::LeftButton || m_viewport.inSelectionMargin(event->position())) {
         mousePressEvent(event);
         return;
     }
@@ -659,9 +545,9 @@ void TextControl::timerEvent(QTimerEvent *event)
     } else if (event->timerId() == m_autoScroll.timerId()) {
         const QRect area = viewport()->rect();
         if (m_lastDragPoint.y() < area.top())
-            scrollToRow(m_layouts.step(m_top, -1));
+            m_viewport.scrollBy(-1);
         else if (m_lastDragPoint.y() > area.bottom())
-            scrollToRow(m_layouts.step(m_top, 1));
+            m_viewport.scrollBy(1);
         QScrollBar *horizontal = horizontalScrollBar();
         if (m_lastDragPoint.x() < area.left())
             horizontal->setValue(horizontal->value() - horizontal->singleStep());
@@ -699,178 +585,51 @@ void TextControl::focusOutEvent(QFocusEvent *event)
     QAbstractScrollArea::focusOutEvent(event);
 }
 
-int TextControl::visibleRows() const
-{
-    return std::max(1, (viewport()->height() - TopMargin) / m_layouts.rowHeight());
-}
-
-TextLayouts::Row TextControl::lastTopRow()
-{
-    const qsizetype last = m_storage.lineCount() - 1;
-    const TextLayouts::Row end { last, m_layouts.rows(last) - 1 };
-    return m_layouts.step(end, -(visibleRows() - 1));
-}
-
-void TextControl::scrollToRow(TextLayouts::Row row)
-{
-    const TextLayouts::Row last = lastTopRow();
-    if (rowBefore(last, row))
-        row = last;
-    m_top = row;
-    m_settingScrollBars = true;
-    verticalScrollBar()->setValue(int(m_top.line));
-    m_settingScrollBars = false;
-    viewport()->update();
-}
-
-void TextControl::updateScrollBars()
-{
-    m_settingScrollBars = true;
-    m_top.line = std::min(m_top.line, m_storage.lineCount() - 1);
-    m_top.visual = std::min(m_top.visual, m_layouts.rows(m_top.line) - 1);
-    const TextLayouts::Row last = lastTopRow();
-    if (rowBefore(last, m_top))
-        m_top = last;
-    QScrollBar *vertical = verticalScrollBar();
-    vertical->setRange(0, int(last.line));
-    vertical->setPageStep(visibleRows());
-    vertical->setSingleStep(1);
-    vertical->setValue(int(m_top.line));
-    QScrollBar *horizontal = horizontalScrollBar();
-    const int available = viewport()->width() - SelectionMargin - RightMargin;
-    if (wordWrap()) {
-        horizontal->setRange(0, 0);
-    } else {
-        const qreal estimate = m_storage.longestLine() * QFontMetricsF(font()).averageCharWidth();
-        const qreal widest = std::max(m_layouts.widestLine(), estimate);
-        horizontal->setRange(0, std::max(0, int(std::ceil(widest)) - available + RightMargin));
-    }
-    horizontal->setPageStep(std::max(1, available));
-    horizontal->setSingleStep(std::max(1, m_layouts.rowHeight()));
-    m_settingScrollBars = false;
-}
-
 void TextControl::scrollContentsBy(int, int)
 {
-    if (!m_settingScrollBars && verticalScrollBar()->value() != m_top.line)
-        m_top = { verticalScrollBar()->value(), 0 };
-    viewport()->update();
+    m_viewport.followScrollBar();
 }
 
 void TextControl::showPosition(int position)
 {
-    const qsizetype at = std::clamp<qsizetype>(position, 0, m_storage.length());
-    const TextLayouts::Row caret = m_layouts.rowOf(at);
-    const TextLayouts::Row lowestTop = m_layouts.step(caret, -(visibleRows() - 1));
-    if (rowBefore(caret, m_top))
-        scrollToRow(caret);
-    else if (rowBefore(m_top, lowestTop))
-        scrollToRow(lowestTop);
-    if (wordWrap())
-        return;
-    const int x = int(m_navigator.x(at));
-    const int available = viewport()->width() - SelectionMargin - RightMargin;
-    QScrollBar *horizontal = horizontalScrollBar();
-    if (x > horizontal->maximum() + available)
-        updateScrollBars();
-    if (x < horizontal->value())
-        horizontal->setValue(std::max(0, x - available / 4));
-    else if (x > horizontal->value() + available)
-        horizontal->setValue(x - available + available / 4);
+    m_viewport.showPosition(position, wordWrap());
+}
+
+void TextControl::updateScrollBars()
+{
+    m_viewport.updateScrollBars(wordWrap());
 }
 
 void TextControl::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     if (wordWrap())
-        updateWrapWidth();
+        m_layouts.setWrapWidth(m_viewport.textWidth());
     updateScrollBars();
-}
-
-int TextControl::rowY(TextLayouts::Row row)
-{
-    if (rowBefore(row, m_top))
-        return -m_layouts.rowHeight();
-    int y = TopMargin;
-    TextLayouts::Row at = m_top;
-    const int bottom = viewport()->height();
-    while (at.line < row.line && y <= bottom) {
-        y += (m_layouts.rows(at.line) - at.visual) * m_layouts.rowHeight();
-        at = { at.line + 1, 0 };
-    }
-    if (at.line < row.line)
-        return bottom + m_layouts.rowHeight();
-    return y + (row.visual - at.visual) * m_layouts.rowHeight();
-}
-
-TextLayouts::Row TextControl::rowAtY(int y)
-{
-    const qsizetype rows = std::floor(qreal(y - TopMargin) / m_layouts.rowHeight());
-    return m_layouts.step(m_top, rows);
 }
 
 int TextControl::positionAt(const QPoint &viewportPoint)
 {
-    const TextLayouts::Row row = rowAtY(viewportPoint.y());
-    const qreal x = viewportPoint.x() - SelectionMargin + horizontalScrollBar()->value();
-    return int(m_navigator.positionInRow(row, x));
+    return int(m_viewport.positionAt(viewportPoint));
 }
 
 QRect TextControl::cursorRect(int position)
 {
-    const qsizetype at = std::clamp<qsizetype>(position, 0, m_storage.length());
-    const int y = rowY(m_layouts.rowOf(at));
-    const int x = int(m_navigator.x(at)) + SelectionMargin - horizontalScrollBar()->value();
-    return QRect(x, y, 1, m_layouts.rowHeight());
+    return m_viewport.cursorRect(position);
 }
 
 void TextControl::paintEvent(QPaintEvent *event)
 {
-    m_layouts.trim();
     QPainter painter(viewport());
-    const QColor text = palette().color(QPalette::Text);
-    painter.setPen(text);
-    const bool focused = hasFocus() || m_menuOpen;
-    const qsizetype selFrom = selStart();
-    const qsizetype selTo = selFrom + selLength();
-    QTextCharFormat selected;
-    selected.setBackground(palette().brush(QPalette::Active, QPalette::Highlight));
-    selected.setForeground(palette().brush(QPalette::Active, QPalette::HighlightedText));
-    const qreal left = SelectionMargin - horizontalScrollBar()->value();
-    const int bottom = viewport()->height();
-    const int height = m_layouts.rowHeight();
-    qsizetype lineStart = m_storage.lineStart(m_top.line);
-    int y = TopMargin;
-    for (qsizetype line = m_top.line; line < m_storage.lineCount() && y < bottom; ++line) {
-        const QTextLayout &layout = m_layouts.layout(line);
-        const int firstRow = line == m_top.line ? m_top.visual : 0;
-        const QPointF origin(left, y - firstRow * height);
-        const qsizetype lineEnd = lineStart + layout.text().size();
-        QList<QTextLayout::FormatRange> selections;
-        if (focused && selFrom < selTo && selFrom <= lineEnd && selTo > lineStart) {
-            const qsizetype from = std::max(selFrom, lineStart) - lineStart;
-            const qsizetype to = std::min(selTo, lineEnd) - lineStart;
-            selections.append({ int(from), int(to - from), selected });
-        }
-        layout.draw(&painter, origin, selections, event->rect());
-        if (focused && selFrom <= lineEnd && selTo > lineEnd && layout.lineCount() > 0) {
-            // The selected line break, as a space-wide mark after the last row.
-            const QTextLine lastRow = layout.lineAt(layout.lineCount() - 1);
-            const QRectF mark(origin.x() + lastRow.naturalTextWidth(),
-                origin.y() + lastRow.y(),
-                QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')),
-                height);
-            painter.fillRect(mark, selected.background());
-        }
-        if (focused && m_caretShown && m_caret >= lineStart && m_caret <= lineEnd) {
-            int position = int(m_caret - lineStart);
-            if (!m_preedit.isEmpty())
-                position = m_layouts.preeditPosition() + m_preeditCaret;
-            layout.drawCursor(&painter, origin, position, 1);
-        }
-        y += (std::max(1, layout.lineCount()) - firstRow) * height;
-        lineStart = lineEnd + 1;
-    }
+    TextViewport::Marks marks;
+    marks.selectionShown = hasFocus() || m_menuOpen;
+    marks.selectionStart = selStart();
+    marks.selectionEnd = selStart() + selLength();
+    if (marks.selectionShown && m_caretShown)
+        marks.caret = m_caret;
+    if (!m_preedit.isEmpty())
+        marks.composedCaret = m_preeditCaret;
+    m_viewport.paint(painter, event->rect(), marks);
 }
 
 void TextControl::inputMethodEvent(QInputMethodEvent *event)

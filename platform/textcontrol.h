@@ -5,6 +5,7 @@
 #include "platform/textlayouts.h"
 #include "platform/textnavigator.h"
 #include "platform/textstorage.h"
+#include "platform/textviewport.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -100,28 +101,20 @@ private:
     void selectWholeWords(qsizetype from, qsizetype to);
     void dragTo(const QPoint &viewportPoint);
     void applyColors();
-    void updateWrapWidth();
     void updateScrollBars();
     void ensureCaretVisible() { showPosition(int(m_caret)); }
-    void scrollToRow(TextLayouts::Row row);
-    int visibleRows() const;
-    TextLayouts::Row lastTopRow();
-    TextLayouts::Row rowAtY(int y);
-    int rowY(TextLayouts::Row row);
-    bool inSelectionMargin(const QPointF &position) const;
     void restartCaretBlink();
     void notifyAccessibility(qsizetype from, const QString &removed, qsizetype added);
 
     TextStorage m_storage;
     TextLayouts m_layouts;
     TextNavigator m_navigator;
+    TextViewport m_viewport;
     TextHistory m_history;
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
     // The x the caret keeps while it moves up and down through shorter rows; < 0 when unset.
     qreal m_verticalX = -1;
-    TextLayouts::Row m_top;
-    bool m_settingScrollBars = false;
     QString m_preedit;
     int m_preeditCaret = 0;
     ControlFont m_font;

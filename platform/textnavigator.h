@@ -3,7 +3,10 @@
 #include "platform/textlayouts.h"
 #include "platform/textstorage.h"
 
+#include <optional>
 #include <utility>
+
+class QKeyEvent;
 
 // Where the caret goes: by character, word, row, page and document, within the text as it is
 // laid out. Characters and words are those QTextLayout knows, so a combining mark or a
@@ -25,6 +28,20 @@ public:
     qsizetype verticalMove(qsizetype position, qsizetype rows, qreal x);
     qreal x(qsizetype position);
     qsizetype positionInRow(TextLayouts::Row row, qreal x);
+    // What a movement key asks for: where the caret goes, whether the selection grows with it,
+    // and how many rows the view scrolls along.
+    struct KeyMove
+    {
+        qsizetype to = 0;
+        bool extend = false;
+        bool moves = true;
+        qsizetype scrollRows = 0;
+        // Up, Down and the page keys keep the column the caret had when they began.
+        bool keepsColumn = false;
+    };
+    std::optional<KeyMove> moveForKey(
+        const QKeyEvent *event, qsizetype caret, qsizetype anchor, int pageRows, qreal &column);
+
     // The word, or run of punctuation, at position; empty at white space.
     std::pair<qsizetype, qsizetype> wordAt(qsizetype position) const;
 

@@ -1,0 +1,213 @@
+#include "platform/textviewport.h"
+
+#include <QAbstractScrollArea>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextLine>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int TopMargin = 4;
+constexpr int RightMargin = 4;
+
+bool rowBefore(const TextLayouts::Row &a, const TextLayouts::Row &b)
+{
+    return a.line < b.line || (a.line == b.line && a.visual < b.visual);
+}
+
+} // namespace
+
+TextViewport::TextViewport(QAbstractScrollArea &area,
+    const TextStorage &storage,
+    TextLayouts &layouts,
+    TextNavigator &navigator)
+    : m_area(area)
+    , m_storage(storage)
+    , m_layouts(layouts)
+    , m_navigator(navigator)
+{ }
+
+void TextViewport::reset()
+{
+    m_top = {};
+    m_area.horizontalScrollBar()->setValue(0);
+}
+
+int TextViewport::visibleRows() const
+{
+    return std::max(1, (m_area.viewport()->height() - TopMargin) / m_layouts.rowHeight());
+}
+
+int TextViewport::textWidth() const
+{
+    return std::max(1, m_area.viewport()->width() - SelectionMargin - RightMargin);
+}
+
+int TextViewport::horizontalOffset() const
+{
+    return m_area.horizontalScrollBar()->value();
+}
+
+TextLayouts::Row TextViewport::lastTopRow()
+{
+    const qsizetype last = m_storage.lineCount() - 1;
+    const TextLayouts::Row end { last, m_layouts.rows(last) - 1 };
+    return m_layouts.step(end, -(visibleRows() - 1));
+}
+
+void TextViewport::scrollToRow(TextLayouts::Row row)
+{
+    const TextLayouts::Row last = lastTopRow();
+    if (rowBefore(last, row))
+        row = last;
+    m_top = row;
+    m_settingScrollBars = true;
+    m_area.verticalScrollBar()->setValue(int(m_top.line));
+    m_settingScrollBars = false;
+    m_area.viewport()->update();
+}
+
+void TextViewport::updateScrollBars(bool wrapped)
+{
+    m_settingScrollBars = true;
+    m_top.line = std::min(m_top.line, m_storage.lineCount() - 1);
+    m_top.visual = std::min(m_top.visual, m_layouts.rows(m_top.line) - 1);
+    const TextLayouts::Row last = lastTopRow();
+    if (rowBefore(last, m_top))
+        m_top = last;
+    QScrollBar *vertical = m_area.verticalScrollBar();
+    vertical->setRange(0, int(last.line));
+    vertical->setPageStep(visibleRows());
+    vertical->setSingleStep(1);
+    vertical->setValue(int(m_top.line));
+    QScrollBar *horizontal = m_area.horizontalScrollBar();
+    if (wrapped) {
+        horizontal->setRange(0, 0);
+    } else {
+        // Lines not yet laid out are guessed from their length, so the bar reaches them.
+        const qreal estimate
+            = m_storage.longestLine() * QFontMetricsF(m_area.font()).averageCharWidth();
+        const qreal widest = std::max(m_layouts.widestLine(), estimate);
+        horizontal->setRange(0, std::max(0, int(std::ceil(widest)) - textWidth()));
+    }
+    horizontal->setPageStep(textWidth());
+    horizontal->setSingleStep(std::max(1, m_layouts.rowHeight()));
+    m_settingScrollBars = false;
+}
+
+void TextViewport::followScrollBar()
+{
+    const int value = m_area.verticalScrollBar()->value();
+    if (!m_settingScrollBars && value != m_top.line)
+        m_top = { value, 0 };
+    m_area.viewport()->update();
+}
+
+void TextViewport::showPosition(qsizetype position, bool wrapped)
+{
+    const qsizetype at = std::clamp<qsizetype>(position, 0, m_storage.length());
+    const TextLayouts::Row row = m_layouts.rowOf(at);
+    const TextLayouts::Row lowestTop = m_layouts.step(row, -(visibleRows() - 1));
+    if (rowBefore(row, m_top))
+        scrollToRow(row);
+    else if (rowBefore(m_top, lowestTop))
+        scrollToRow(lowestTop);
+    if (wrapped)
+        return;
+    const int x = int(m_navigator.x(at));
+    const int available = textWidth();
+    QScrollBar *horizontal = m_area.horizontalScrollBar();
+    if (x > horizontal->maximum() + available)
+        updateScrollBars(wrapped);
+    if (x < horizontal->value())
+        horizontal->setValue(std::max(0, x - available / 4));
+    else if (x > horizontal->value() + available)
+        horizontal->setValue(x - available + available / 4);
+}
+
+bool TextViewport::inSelectionMargin(const QPointF &point) const
+{
+    return point.x() < SelectionMargin - horizontalOffset();
+}
+
+int TextViewport::rowY(TextLayouts::Row row)
+{
+    if (rowBefore(row, m_top))
+        return -m_layouts.rowHeight();
+    int y = TopMargin;
+    TextLayouts::Row at = m_top;
+    const int bottom = m_area.viewport()->height();
+    while (at.line < row.line && y <= bottom) {
+        y += (m_layouts.rows(at.line) - at.visual) * m_layouts.rowHeight();
+        at = { at.line + 1, 0 };
+    }
+    if (at.line < row.line)
+        return bottom + m_layouts.rowHeight();
+    return y + (row.visual - at.visual) * m_layouts.rowHeight();
+}
+
+qsizetype TextViewport::positionAt(const QPoint &point)
+{
+    const qsizetype rows
+        = qsizetype(std::floor(qreal(point.y() - TopMargin) / m_layouts.rowHeight()));
+    const TextLayouts::Row row = m_layouts.step(m_top, rows);
+    return m_navigator.positionInRow(row, point.x() - SelectionMargin + horizontalOffset());
+}
+
+QRect TextViewport::cursorRect(qsizetype position)
+{
+    const qsizetype at = std::clamp<qsizetype>(position, 0, m_storage.length());
+    const int y = rowY(m_layouts.rowOf(at));
+    const int x = int(m_navigator.x(at)) + SelectionMargin - horizontalOffset();
+    return QRect(x, y, 1, m_layouts.rowHeight());
+}
+
+void TextViewport::paint(QPainter &painter, const QRect &exposed, const Marks &marks)
+{
+    m_layouts.trim();
+    const QPalette &palette = m_area.palette();
+    painter.setPen(palette.color(QPalette::Text));
+    QTextCharFormat selected;
+    selected.setBackground(palette.brush(QPalette::Active, QPalette::Highlight));
+    selected.setForeground(palette.brush(QPalette::Active, QPalette::HighlightedText));
+    const qsizetype from = marks.selectionShown ? marks.selectionStart : 0;
+    const qsizetype to = marks.selectionShown ? marks.selectionEnd : 0;
+    const qreal left = SelectionMargin - horizontalOffset();
+    const int bottom = m_area.viewport()->height();
+    const int height = m_layouts.rowHeight();
+    qsizetype lineStart = m_storage.lineStart(m_top.line);
+    int y = TopMargin;
+    for (qsizetype line = m_top.line; line < m_storage.lineCount() && y < bottom; ++line) {
+        const QTextLayout &layout = m_layouts.layout(line);
+        const int firstRow = line == m_top.line ? m_top.visual : 0;
+        const QPointF origin(left, y - firstRow * height);
+        const qsizetype lineEnd = lineStart + layout.text().size();
+        QList<QTextLayout::FormatRange> selections;
+        if (from < to && from <= lineEnd && to > lineStart) {
+            const qsizetype start = std::max(from, lineStart) - lineStart;
+            selections.append(
+                { int(start), int(std::min(to, lineEnd) - lineStart - start), selected });
+        }
+        layout.draw(&painter, origin, selections, exposed);
+        if (from <= lineEnd && to > lineEnd && layout.lineCount() > 0) {
+            // The selected line break, as a space-wide mark after the last row.
+            const QTextLine lastRow = layout.lineAt(layout.lineCount() - 1);
+            const QRectF mark(origin.x() + lastRow.naturalTextWidth(),
+                origin.y() + lastRow.y(),
+                QFontMetricsF(m_area.font()).horizontalAdvance(QLatin1Char(' ')),
+                height);
+            painter.fillRect(mark, selected.background());
+        }
+        if (marks.caret >= lineStart && marks.caret <= lineEnd) {
+            const int position = marks.composedCaret >= 0
+                ? m_layouts.preeditPosition() + marks.composedCaret
+                : int(marks.caret - lineStart);
+            layout.drawCursor(&painter, origin, position, 1);
+        }
+        y += (std::max(1, layout.lineCount()) - firstRow) * height;
+        lineStart = lineEnd + 1;
+    }
+}
