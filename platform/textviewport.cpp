@@ -178,6 +178,9 @@ void TextViewport::paint(QPainter &painter, const QRect &exposed, const Marks &m
     const qreal left = SelectionMargin - horizontalOffset();
     const int bottom = m_area.viewport()->height();
     const int height = m_layouts.rowHeight();
+    // A top row that is only partly in view stays out of the margin above the text.
+    painter.setClipRect(
+        QRect(0, TopMargin, m_area.viewport()->width(), bottom - TopMargin) & exposed);
     qsizetype lineStart = m_storage.lineStart(m_top.line);
     int y = TopMargin;
     for (qsizetype line = m_top.line; line < m_storage.lineCount() && y < bottom; ++line) {
