@@ -178,9 +178,9 @@ void TextViewport::paint(QPainter &painter, const QRect &exposed, const Marks &m
     const qreal left = SelectionMargin - horizontalOffset();
     const int bottom = m_area.viewport()->height();
     const int height = m_layouts.rowHeight();
-    // A top row that is only partly in view stays out of the margin above the text.
-    painter.setClipRect(
-        QRect(0, TopMargin, m_area.viewport()->width(), bottom - TopMargin) & exposed);
+    // Rows of the top line that are scrolled away stay out of the margin above the text.
+    const QRectF rows
+        = QRectF(0, TopMargin + 1, m_area.viewport()->width(), bottom) & QRectF(exposed);
     qsizetype lineStart = m_storage.lineStart(m_top.line);
     int y = TopMargin;
     for (qsizetype line = m_top.line; line < m_storage.lineCount() && y < bottom; ++line) {
@@ -194,7 +194,7 @@ void TextViewport::paint(QPainter &painter, const QRect &exposed, const Marks &m
             selections.append(
                 { int(start), int(std::min(to, lineEnd) - lineStart - start), selected });
         }
-        layout.draw(&painter, origin, selections, exposed);
+        layout.draw(&painter, origin, selections, rows);
         if (from <= lineEnd && to > lineEnd && layout.lineCount() > 0) {
             // The selected line break, as a space-wide mark after the last row.
             const QTextLine lastRow = layout.lineAt(layout.lineCount() - 1);
