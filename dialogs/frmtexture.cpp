@@ -98,9 +98,8 @@ void frmTexture::createTiles(QGroupBox *frame)
 {
     for (int index = 0; index < BackgroundSelection::TileCount; ++index) {
         const Tile &tile = Tiles[index];
-        const QPixmap picture
-            = tile.picture ? QPixmap(QString::fromLatin1(tile.picture)) : QPixmap();
-        auto *imgTexture = new TextureTile(index, picture, frame);
+        auto *imgTexture = new TextureTile(
+            index, tile.picture ? QString::fromLatin1(tile.picture) : QString(), frame);
         imgTexture->setGeometry(twipsRect(tile.left, tile.top, tile.width, tile.height));
         connect(imgTexture, &TextureTile::Click, this, &frmTexture::selectTile);
         connect(imgTexture, &TextureTile::DblClick, this, [this](int clicked) {

@@ -3,14 +3,21 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TextureTile::TextureTile(int index, const QPixmap &picture, QWidget *parent)
+TextureTile::TextureTile(int index, const QString &picturePath, QWidget *parent)
     : QFrame(parent)
     , m_index(index)
-    , m_picture(picture)
+    , m_picturePath(picturePath)
 {
     setObjectName(QStringLiteral("ImgTexture%1").arg(index));
     setFocusPolicy(Qt::NoFocus);
     setAppearance(Flat);
+}
+
+QPixmap TextureTile::Picture() const
+{
+    if (m_picture.isNull() && !m_picturePath.isEmpty())
+        m_picture = QPixmap(m_picturePath);
+    return m_picture;
 }
 
 void TextureTile::setAppearance(int appearance)
@@ -31,8 +38,9 @@ void TextureTile::paintEvent(QPaintEvent *)
     QPainter painter(this);
     // The tile shows the whole texture, whatever its proportions; the frame's caption tells
     // the user that the real size differs.
-    if (!m_picture.isNull())
-        painter.drawPixmap(contentsRect(), m_picture);
+    const QPixmap picture = Picture();
+    if (!picture.isNull())
+        painter.drawPixmap(contentsRect(), picture);
     drawFrame(&painter);
 }
 

@@ -11,10 +11,12 @@ class TextureTile : public QFrame
 public:
     enum Appearance { Flat = 0, ThreeD = 1 };
 
-    TextureTile(int index, const QPixmap &picture, QWidget *parent = nullptr);
+    // The picture is read from picturePath when it is first needed, so a chooser that stays
+    // hidden costs the program's start nothing; an empty path is the tile without a picture.
+    TextureTile(int index, const QString &picturePath, QWidget *parent = nullptr);
 
     int Index() const { return m_index; }
-    QPixmap Picture() const { return m_picture; }
+    QPixmap Picture() const;
     int appearance() const { return m_appearance; }
     void setAppearance(int appearance);
 
@@ -30,7 +32,8 @@ protected:
 
 private:
     int m_index;
-    QPixmap m_picture;
+    QString m_picturePath;
+    mutable QPixmap m_picture;
     int m_appearance = Flat;
     // The release that ends a double-click is not a click of its own.
     bool m_inDoubleClick = false;

@@ -187,7 +187,9 @@ void TextControl::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
         m_layouts.setFont(font());
-        updateScrollBars();
+        // A hidden control measures its font when it is shown and resized.
+        if (isVisible())
+            updateScrollBars();
         viewport()->update();
     }
     QAbstractScrollArea::changeEvent(event);

@@ -33,14 +33,21 @@ TextLayouts::TextLayouts(const TextStorage &storage)
 void TextLayouts::setFont(const QFont &font)
 {
     m_font = font;
-    QTextLayout sample(QStringLiteral("X"), m_font);
-    sample.beginLayout();
-    QTextLine line = sample.createLine();
-    sample.endLayout();
-    m_rowHeight = std::max(1, int(std::ceil(line.height())));
-    m_ascent = int(std::ceil(line.ascent()));
+    m_rowHeight = 0;
     m_widest = 0;
     clear();
+}
+
+int TextLayouts::rowHeight() const
+{
+    if (m_rowHeight == 0) {
+        QTextLayout sample(QStringLiteral("X"), m_font);
+        sample.beginLayout();
+        const QTextLine line = sample.createLine();
+        sample.endLayout();
+        m_rowHeight = std::max(1, int(std::ceil(line.height())));
+    }
+    return m_rowHeight;
 }
 
 void TextLayouts::setWrapWidth(qreal width)
@@ -96,7 +103,7 @@ const QTextLayout &TextLayouts::layout(qsizetype line)
         if (!textLine.isValid())
             break;
         textLine.setLineWidth(wraps() ? m_wrapWidth : UnwrappedWidth);
-        textLine.setPosition(QPointF(0, row * m_rowHeight));
+        textLine.setPosition(QPointF(0, row * rowHeight()));
         m_widest = std::max(m_widest, textLine.naturalTextWidth());
     }
     slot->endLayout();

@@ -43,8 +43,7 @@ public:
 
     const QTextLayout &layout(qsizetype line);
     int rows(qsizetype line);
-    int rowHeight() const { return m_rowHeight; }
-    int ascent() const { return m_ascent; }
+    int rowHeight() const;
     qreal widestLine() const { return m_widest; }
 
     Row step(Row from, qsizetype by);
@@ -56,8 +55,9 @@ private:
     const TextStorage &m_storage;
     QFont m_font;
     qreal m_wrapWidth = 0;
-    int m_rowHeight = 1;
-    int m_ascent = 1;
+    // Measured when first asked for: a font set and replaced before the window shows is
+    // never loaded.
+    mutable int m_rowHeight = 0;
     qreal m_widest = 0;
     std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
     qsizetype m_preeditLine = -1;
