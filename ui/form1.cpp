@@ -212,8 +212,11 @@ void Form1::startUp(const QStringList &arguments)
         m_associationPrompt = Form2::runCheck(
             *m_services.registry, *m_settings, m_services.programFolder, m_services.showModal);
     }
-    // The window is there before a large document starts loading, so it never looks hung.
-    show();
+    // A document that takes more than a moment to read lets events run meanwhile; the window
+    // then shows at once, so it never looks hung. A quick one is there before the window.
+    QTimer::singleShot(0, this, [this] {
+        show();
+    });
     openCommandLineDocument(*m_commands, m_document, *m_services.prompter, argumentText(arguments));
 }
 
