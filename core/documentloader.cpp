@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QThread>
+#include <QWidget>
 
 #include <memory>
 #include <optional>
@@ -24,21 +25,29 @@ class CloseDeferral : public QObject
 public:
     ~CloseDeferral() override
     {
-        if (m_closing)
-            QMetaObject::invokeMethod(m_closing, "close", Qt::QueuedConnection);
+        for (const QPointer<QWidget> &window : std::as_const(m_closing)) {
+            if (window)
+                QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
+        }
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() != QEvent::Close || !watched->isWidgetType())
             return false;
-        m_closing = watched;
+        auto *window = static_cast<QWidget *>(watched);
+        // Tooltips and menus close themselves as usual; only the program's windows wait.
+        const Qt::WindowType type = window->windowType();
+        if (!window->isWindow() || type == Qt::Popup || type == Qt::ToolTip)
+            return false;
+        if (!m_closing.contains(window))
+            m_closing.append(window);
         event->ignore();
         return true;
     }
 
 private:
-    QPointer<QObject> m_closing;
+    QList<QPointer<QWidget>> m_closing;
 };
 
 } // namespace

@@ -74,21 +74,17 @@ QString TextControl::text() const
 
 void TextControl::setText(const QString &text)
 {
-    if (text.isEmpty() && m_storage.isEmpty())
-        return;
-    m_storage = TextStorage::fromText(text);
-    textReplaced();
+    setText(TextStorage::fromText(text));
 }
 
 void TextControl::setText(TextStorage &&text)
 {
-    if (text.isEmpty() && m_storage.isEmpty())
-        return;
+    const bool unchanged = text.isEmpty() && m_storage.isEmpty();
     m_storage = std::move(text);
-    textReplaced();
+    textReplaced(!unchanged);
 }
 
-void TextControl::textReplaced()
+void TextControl::textReplaced(bool changedText)
 {
     m_history.clear();
     m_anchor = m_caret = 0;
@@ -104,7 +100,9 @@ void TextControl::textReplaced()
         QAccessibleEvent event(this, QAccessible::TextUpdated);
         QAccessible::updateAccessibility(&event);
     }
-    Q_EMIT changed();
+    // Emptying an empty control is no change for its owner, but what could be undone is gone.
+    if (changedText)
+        Q_EMIT changed();
 }
 
 int TextControl::textLength() const
@@ -217,6 +215,8 @@ void TextControl::applyColors()
 void TextControl::replaceRange(
     qsizetype from, qsizetype to, QStringView text, TextHistory::Kind kind, bool typingContinues)
 {
+    if (from == to && text.isEmpty())
+        return;
     const QString removed = QAccessible::isActive() ? m_storage.mid(from, to - from) : QString();
     TextHistory::Edit edit;
     edit.kind = kind;
@@ -253,6 +253,13 @@ void TextControl::afterEdit(qsizetype, qsizetype removed, qsizetype added)
         return;
     ++m_revision;
     m_verticalX = -1;
+    if (!m_preedit.isEmpty() && !m_composing) {
+        // Text composed at the old caret would land in the wrong place; the input method
+        // starts again at the new one.
+        m_preedit.clear();
+        m_layouts.setPreedit(-1, 0, QString(), {});
+        QGuiApplication::inputMethod()->reset();
+    }
     m_layouts.clear();
     updateScrollBars();
     ensureCaretVisible();
@@ -264,6 +271,8 @@ void TextControl::afterEdit(qsizetype, qsizetype removed, qsizetype added)
 
 void TextControl::undoLastEdit()
 {
+    const QString removedText
+        = QAccessible::isActive() ? m_history.textToUndo(m_storage) : QString();
     const std::optional<TextHistory::Edit> done = m_history.undo(m_storage);
     if (!done)
         return;
@@ -281,8 +290,8 @@ void TextControl::undoLastEdit()
     };
     m_anchor = follow(m_anchor);
     m_caret = follow(m_caret);
-    afterEdit(at, removed, added);
-    notifyAccessibility(at, QString(), added);
+    afterEdit(at, splice.removedLength(), added);
+    notifyAccessibility(at, removedText, added);
 }
 
 void TextControl::cut()
@@ -636,6 +645,7 @@ void TextControl::paintEvent(QPaintEvent *event)
 
 void TextControl::inputMethodEvent(QInputMethodEvent *event)
 {
+    m_composing = true;
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
         qsizetype from = selStart();
         qsizetype to = from + selLength();
@@ -646,6 +656,7 @@ void TextControl::inputMethodEvent(QInputMethodEvent *event)
         }
         replaceRange(from, to, withLineBreaks(event->commitString()), TextHistory::Kind::Other);
     }
+    m_composing = false;
     m_preedit = event->preeditString();
     m_preeditCaret = int(m_preedit.size());
     const qsizetype line = m_storage.lineOf(m_caret);

@@ -93,7 +93,7 @@ private:
         TextHistory::Kind kind,
         bool typingContinues = true);
     void removeRange(qsizetype from, qsizetype to, TextHistory::Kind kind, bool caretAfterRestore);
-    void textReplaced();
+    void textReplaced(bool changedText);
     void afterEdit(qsizetype from, qsizetype removed, qsizetype added);
     void setCaret(qsizetype position, bool keepAnchor);
     void selectionChanged();
@@ -127,5 +127,6 @@ private:
     qsizetype m_dragStart = -1;
     bool m_selecting = false;
     bool m_menuOpen = false;
+    bool m_composing = false;
     quint64 m_revision = 0;
 };

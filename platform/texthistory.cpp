@@ -62,7 +62,7 @@ void TextHistory::record(Edit edit)
 
 bool TextHistory::merge(const Edit &edit)
 {
-    if (m_edits.empty())
+    if (m_edits.empty() || (edit.splice.inserted.empty() && edit.splice.removed.empty()))
         return false;
     Edit &previous = m_edits.back();
     TextStorage::Splice &last = previous.splice;
@@ -70,7 +70,7 @@ bool TextHistory::merge(const Edit &edit)
     if (edit.kind == Kind::Typing) {
         // Typing goes on from whatever text the last edit left at the caret, even text that
         // replaced a selection or was pasted, but not from a line break.
-        if (!previous.typingContinues || last.inserted.empty()
+        if (!previous.typingContinues || last.inserted.empty() || next.inserted.empty()
             || next.position != last.position + last.insertedLength()
             || !adjoin(last.inserted.back(), next.inserted.front())
             || endsWithLineBreak(last.inserted.back()))
@@ -82,6 +82,8 @@ bool TextHistory::merge(const Edit &edit)
         return false;
     // Characters removed one by one on either side of the same place, as long as they stood
     // together in the text, come back together.
+    if (next.removed.empty() || last.removed.empty())
+        return false;
     if (next.position == last.position && adjoin(last.removed.back(), next.removed.front())) {
         appendPieces(last.removed, next.removed);
         return true;
@@ -114,4 +116,12 @@ std::optional<TextHistory::Edit> TextHistory::undo(TextStorage &storage)
     last = std::move(inverse);
     m_undone = !m_undone;
     return done;
+}
+
+QString TextHistory::textToUndo(const TextStorage &storage) const
+{
+    if (m_edits.empty())
+        return QString();
+    const TextStorage::Splice &last = m_edits.back().splice;
+    return storage.mid(last.position, last.insertedLength());
 }

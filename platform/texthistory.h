@@ -33,6 +33,8 @@ public:
     // Takes the last edit back, or puts it back after an undo; returns what was done to the
     // storage, as an edit.
     std::optional<Edit> undo(TextStorage &storage);
+    // The text that undo() would take out of the storage.
+    QString textToUndo(const TextStorage &storage) const;
 
 private:
     bool merge(const Edit &edit);

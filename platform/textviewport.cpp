@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -91,7 +92,9 @@ void TextViewport::updateScrollBars(bool wrapped)
         const qreal estimate
             = m_storage.longestLine() * QFontMetricsF(m_area.font()).averageCharWidth();
         const qreal widest = std::max(m_layouts.widestLine(), estimate);
-        horizontal->setRange(0, std::max(0, int(std::ceil(widest)) - textWidth()));
+        const int width
+            = int(std::min<qreal>(std::ceil(widest), std::numeric_limits<int>::max() / 2));
+        horizontal->setRange(0, std::max(0, width - textWidth()));
     }
     horizontal->setPageStep(textWidth());
     horizontal->setSingleStep(std::max(1, m_layouts.rowHeight()));

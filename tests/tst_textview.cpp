@@ -3,6 +3,7 @@
 #include "tests/support/testenvironment.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -28,6 +29,8 @@ private Q_SLOTS:
     void selectionIsHiddenWithoutTheFocus();
     void screenReadersSeeTheText();
     void primarySelectionIsReadWhenAsked();
+    void emptyEditsAndNewTextLeaveNothingToUndo();
+    void pastingWhileComposingStartsTheCompositionAgain();
 
 private:
     QString numberedLines(int count) const;
@@ -272,6 +275,38 @@ void TestTextView::primarySelectionIsReadWhenAsked()
     // Once the text changes, the old selection no longer names anything.
     m_box->setSelText(QStringLiteral("!"));
     QCOMPARE(offered.text(), QString());
+}
+
+void TestTextView::emptyEditsAndNewTextLeaveNothingToUndo()
+{
+    QTest::keyClicks(m_box, QStringLiteral("abc"));
+    m_box->setSelText(QString());
+    m_box->undoLastEdit();
+    QCOMPARE(m_box->text(), QString());
+
+    // What was typed before the text was emptied and replaced by nothing cannot come back.
+    QTest::keyClicks(m_box, QStringLiteral("secret"));
+    m_box->setSelStart(0);
+    m_box->setSelLength(6);
+    QTest::keyClick(m_box, Qt::Key_Delete);
+    QSignalSpy changed(m_box, &TextControl::changed);
+    m_box->setText(QString());
+    QCOMPARE(changed.size(), 0);
+    m_box->undoLastEdit();
+    QCOMPARE(m_box->text(), QString());
+}
+
+void TestTextView::pastingWhileComposingStartsTheCompositionAgain()
+{
+    m_box->setText(QStringLiteral("ab"));
+    m_box->setSelStart(2);
+    QInputMethodEvent compose(QStringLiteral("xyz"), {});
+    QApplication::sendEvent(m_box, &compose);
+    QGuiApplication::clipboard()->setText(QStringLiteral("c"));
+    m_box->paste();
+    QCOMPARE(m_box->text(), QStringLiteral("abc"));
+    // Nothing composed is left drawn between the text and the caret.
+    QCOMPARE(m_box->cursorRect(3).left(), m_box->cursorRect(0).left() + qRound(3 * m_advance));
 }
 
 OMRIK_TEST_MAIN(TestTextView)
