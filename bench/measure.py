@@ -23,7 +23,8 @@ QUIET = 0.3  # CPU time must stop growing this long to count as settled
 QUIET_TOLERANCE = 1  # clock ticks; a blinking cursor may cost one now and then
 NO_TITLE_GIVE_UP = 5.0  # seconds after going quiet with a window up but none named after the file
 
-NAMES = {"omriknote": "OmrikNote", "kwrite": "KWrite", "featherpad": "FeatherPad"}
+NAMES = {"omriknote": "OmrikNote", "kwrite": "KWrite", "featherpad": "FeatherPad",
+         "qtfloor": "empty Qt window"}
 
 
 def command_for(editor, program, document):
@@ -31,6 +32,8 @@ def command_for(editor, program, document):
         "omriknote": [program, document],
         "kwrite": ["kwrite", document],
         "featherpad": ["featherpad", document],
+        # Built next to the program by the same build; see bench/qtfloor.cpp.
+        "qtfloor": [os.path.join(os.path.dirname(program), "bench", "omrik-qtfloor"), document],
     }[editor]
 
 
