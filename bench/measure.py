@@ -24,7 +24,7 @@ QUIET_TOLERANCE = 1  # clock ticks; a blinking cursor may cost one now and then
 NO_TITLE_GIVE_UP = 5.0  # seconds after going quiet with a window up but none named after the file
 
 NAMES = {"omriknote": "OmrikNote", "kwrite": "KWrite", "featherpad": "FeatherPad",
-         "qtfloor": "empty Qt window"}
+         "qtfloor": "empty QPlainTextEdit", "qtplain": "bare QPlainTextEdit"}
 
 
 def command_for(editor, program, document):
@@ -34,6 +34,8 @@ def command_for(editor, program, document):
         "featherpad": ["featherpad", document],
         # Built next to the program by the same build; see bench/qtfloor.cpp.
         "qtfloor": [os.path.join(os.path.dirname(program), "bench", "omrik-qtfloor"), document],
+        "qtplain": [os.path.join(os.path.dirname(program), "bench", "omrik-qtfloor"), "--load",
+                    document],
     }[editor]
 
 
