@@ -95,17 +95,16 @@ DecodedDocument decodeCharacters(const QByteArray &bytes)
     return { decodeWindows1252(bytes), { TextEncoding::Windows1252, LineEnding::CrLf } };
 }
 
-LineEnding firstLineEnding(const QString &text)
+// The kind of the first line end, in decoded text or in the bytes of a UTF-8 file; a text
+// without one is written with CR LF.
+template<class View, class Unit>
+LineEnding firstLineEnding(View text, Unit cr, Unit lf)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('\n'))
-            return LineEnding::Lf;
-        if (text.at(i) == QLatin1Char('\r')) {
-            const bool pair = i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n');
-            return pair ? LineEnding::CrLf : LineEnding::Cr;
-        }
-    }
-    return LineEnding::CrLf;
+    const qsizetype lfAt = text.indexOf(lf);
+    const qsizetype crAt = text.first(lfAt < 0 ? text.size() : lfAt).indexOf(cr);
+    if (crAt >= 0)
+        return crAt + 1 == lfAt ? LineEnding::CrLf : LineEnding::Cr;
+    return lfAt >= 0 ? LineEnding::Lf : LineEnding::CrLf;
 }
 
 QString lineEndingText(LineEnding ending)
@@ -235,15 +234,6 @@ bool isValidUtf8(const QByteArray &bytes, qsizetype from)
     return true;
 }
 
-LineEnding firstLineEnding(QByteArrayView bytes)
-{
-    const qsizetype lf = bytes.indexOf('\n');
-    const qsizetype cr = bytes.first(lf < 0 ? bytes.size() : lf).indexOf('\r');
-    if (cr >= 0)
-        return cr + 1 == lf ? LineEnding::CrLf : LineEnding::Cr;
-    return lf >= 0 ? LineEnding::Lf : LineEnding::CrLf;
-}
-
 // Turns CR LF and lone CR into LF, moving the bytes down to out; returns the new end.
 qsizetype compactAsciiLines(char *data, qsizetype from, qsizetype to, qsizetype out, qsizetype size)
 {
@@ -270,7 +260,7 @@ std::optional<LoadedDocument> loadUtf8(QByteArray &bytes)
         return std::nullopt;
     LoadedDocument document { TextStorage(),
         { bom ? TextEncoding::Utf8Bom : TextEncoding::System,
-            firstLineEnding(QByteArrayView(bytes).sliced(from)) } };
+            firstLineEnding(QByteArrayView(bytes).sliced(from), '\r', '\n') } };
     TextStorage::Builder builder;
     char *data = bytes.data();
     qsizetype out = 0;
@@ -281,10 +271,8 @@ std::optional<LoadedDocument> loadUtf8(QByteArray &bytes)
             out = compactAsciiLines(data, start, end, out, bytes.size());
             continue;
         }
-        QString text
-            = *decodeStrictly(QStringConverter::Utf8, QByteArrayView(data + start, end - start));
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        const QString text = TextStorage::withNewlines(
+            *decodeStrictly(QStringConverter::Utf8, QByteArrayView(data + start, end - start)));
         if (QtPrivate::isLatin1(text)) {
             const QByteArray narrow = text.toLatin1();
             std::memcpy(data + out, narrow.constData(), std::size_t(narrow.size()));
@@ -373,11 +361,10 @@ DecodedDocument decodeDocument(const QByteArray &bytes)
 {
     DecodedDocument document = decodeCharacters(bytes);
     QString &text = document.text;
-    document.format.lineEnding = firstLineEnding(text);
+    document.format.lineEnding = firstLineEnding(QStringView(text), u'\r', u'\n');
     // Every kind of line end is a line break to the editor; the file's own kind comes back
     // when it is written.
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text = TextStorage::withNewlines(std::move(text));
     if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
         text.append(QLatin1Char('\n'));
     return document;

@@ -35,7 +35,6 @@ constexpr int CancelError = 32755;
 constexpr int UnencodableText = 1001;
 constexpr int FileTooLarge = 1002;
 constexpr int AmbiguousEncoding = 1003;
-constexpr int UnkeepableText = 1004;
 } // namespace FailureNumber
 
 Failure cancelFailure();

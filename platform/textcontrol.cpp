@@ -14,7 +14,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
-#include <QTextLine>
 
 #include <algorithm>
 #include <cmath>
@@ -31,14 +30,6 @@ bool isMenuShortcut(const QKeyEvent *event)
 }
 
 constexpr int AutoScrollInterval = 50;
-
-QString withLineBreaks(const QString &text)
-{
-    QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return lines;
-}
 
 } // namespace
 
@@ -112,7 +103,7 @@ int TextControl::textLength() const
 
 void TextControl::setSelText(const QString &text)
 {
-    const QString lines = withLineBreaks(text);
+    const QString lines = TextStorage::withNewlines(text);
     const bool lineBreaks = lines.contains(QLatin1Char('\n'));
     const bool typing = m_anchor == m_caret && !lineBreaks;
     replaceRange(selStart(),
@@ -225,7 +216,7 @@ void TextControl::replaceRange(
     edit.splice = m_storage.replace(from, to - from, text);
     m_history.record(std::move(edit));
     m_anchor = m_caret = from + text.size();
-    afterEdit(from, to - from, text.size());
+    afterEdit(to - from, text.size());
     notifyAccessibility(from, removed, text.size());
 }
 
@@ -243,11 +234,11 @@ void TextControl::removeRange(
     edit.splice = m_storage.replace(from, to - from, {});
     m_history.record(std::move(edit));
     m_anchor = m_caret = from;
-    afterEdit(from, to - from, 0);
+    afterEdit(to - from, 0);
     notifyAccessibility(from, removed, 0);
 }
 
-void TextControl::afterEdit(qsizetype, qsizetype removed, qsizetype added)
+void TextControl::afterEdit(qsizetype removed, qsizetype added)
 {
     if (removed == 0 && added == 0)
         return;
@@ -290,7 +281,7 @@ void TextControl::undoLastEdit()
     };
     m_anchor = follow(m_anchor);
     m_caret = follow(m_caret);
-    afterEdit(at, splice.removedLength(), added);
+    afterEdit(splice.removedLength(), added);
     notifyAccessibility(at, removedText, added);
 }
 
@@ -312,8 +303,10 @@ void TextControl::paste()
 {
     const QString text = QGuiApplication::clipboard()->text();
     if (!text.isEmpty())
-        replaceRange(
-            selStart(), selStart() + selLength(), withLineBreaks(text), TextHistory::Kind::Other);
+        replaceRange(selStart(),
+            selStart() + selLength(),
+            TextStorage::withNewlines(text),
+            TextHistory::Kind::Other);
 }
 
 void TextControl::setCaret(qsizetype position, bool keepAnchor)
@@ -523,7 +516,8 @@ void TextControl::mouseReleaseEvent(QMouseEvent *event)
         const QString text = clipboard->text(QClipboard::Selection);
         setCaret(positionAt(event->position().toPoint()), false);
         if (!text.isEmpty())
-            replaceRange(m_caret, m_caret, withLineBreaks(text), TextHistory::Kind::Other);
+            replaceRange(
+                m_caret, m_caret, TextStorage::withNewlines(text), TextHistory::Kind::Other);
     }
     Q_EMIT mouseUp(mouseButtonCode(event->button()),
         shiftStateCode(event->modifiers()),
@@ -654,7 +648,8 @@ void TextControl::inputMethodEvent(QInputMethodEvent *event)
                 = std::clamp<qsizetype>(m_caret + event->replacementStart(), 0, m_storage.length());
             to = std::clamp<qsizetype>(from + event->replacementLength(), from, m_storage.length());
         }
-        replaceRange(from, to, withLineBreaks(event->commitString()), TextHistory::Kind::Other);
+        replaceRange(
+            from, to, TextStorage::withNewlines(event->commitString()), TextHistory::Kind::Other);
     }
     m_composing = false;
     m_preedit = event->preeditString();

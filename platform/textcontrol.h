@@ -94,7 +94,7 @@ private:
         bool typingContinues = true);
     void removeRange(qsizetype from, qsizetype to, TextHistory::Kind kind, bool caretAfterRestore);
     void textReplaced(bool changedText);
-    void afterEdit(qsizetype from, qsizetype removed, qsizetype added);
+    void afterEdit(qsizetype removed, qsizetype added);
     void setCaret(qsizetype position, bool keepAnchor);
     void selectionChanged();
     void offerPrimarySelection();

@@ -34,6 +34,7 @@ void TextLayouts::setFont(const QFont &font)
 {
     m_font = font;
     m_rowHeight = 0;
+    m_averageCharWidth = 0;
     m_widest = 0;
     clear();
 }
@@ -48,6 +49,13 @@ int TextLayouts::rowHeight() const
         m_rowHeight = std::max(1, int(std::ceil(line.height())));
     }
     return m_rowHeight;
+}
+
+qreal TextLayouts::averageCharWidth() const
+{
+    if (m_averageCharWidth == 0)
+        m_averageCharWidth = QFontMetricsF(m_font).averageCharWidth();
+    return m_averageCharWidth;
 }
 
 void TextLayouts::setWrapWidth(qreal width)

@@ -44,6 +44,7 @@ public:
     const QTextLayout &layout(qsizetype line);
     int rows(qsizetype line);
     int rowHeight() const;
+    qreal averageCharWidth() const;
     qreal widestLine() const { return m_widest; }
 
     Row step(Row from, qsizetype by);
@@ -58,6 +59,7 @@ private:
     // Measured when first asked for: a font set and replaced before the window shows is
     // never loaded.
     mutable int m_rowHeight = 0;
+    mutable qreal m_averageCharWidth = 0;
     qreal m_widest = 0;
     std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
     qsizetype m_preeditLine = -1;

@@ -88,6 +88,13 @@ TextStorage::~TextStorage() = default;
 TextStorage::TextStorage(TextStorage &&) noexcept = default;
 TextStorage &TextStorage::operator=(TextStorage &&) noexcept = default;
 
+QString TextStorage::withNewlines(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 TextStorage TextStorage::fromText(QStringView text)
 {
     Builder builder;

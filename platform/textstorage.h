@@ -37,6 +37,9 @@ public:
         qsizetype insertedLength() const { return piecesLength(inserted); }
     };
 
+    // Every kind of line end, CR LF, lone CR or LF, as the storage's one line break.
+    static QString withNewlines(QString text);
+
     TextStorage();
     ~TextStorage();
     TextStorage(TextStorage &&) noexcept;

@@ -89,8 +89,7 @@ void TextViewport::updateScrollBars(bool wrapped)
         horizontal->setRange(0, 0);
     } else {
         // Lines not yet laid out are guessed from their length, so the bar reaches them.
-        const qreal estimate
-            = m_storage.longestLine() * QFontMetricsF(m_area.font()).averageCharWidth();
+        const qreal estimate = m_storage.longestLine() * m_layouts.averageCharWidth();
         const qreal widest = std::max(m_layouts.widestLine(), estimate);
         const int width
             = int(std::min<qreal>(std::ceil(widest), std::numeric_limits<int>::max() / 2));
