@@ -1,15 +1,39 @@
+#include "core/documentloader.h"
 #include "platform/platformservices.h"
+#include "settings/startup.h"
 #include "ui/form1.h"
 
 #include <QApplication>
 
+#include <memory>
+
+namespace {
+
+// The document named on the command line is read while Qt starts, which takes longer than
+// reading most documents. Qt may still take options out of the arguments; the window then
+// asks for another path and this read goes unused.
+std::unique_ptr<DocumentRead> startReading(FileStore &files, int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    const QString path = argumentText(arguments);
+    if (path.isEmpty())
+        return nullptr;
+    return std::make_unique<DocumentRead>(files, path);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    DiskFileStore files;
+    const std::unique_ptr<DocumentRead> started = startReading(files, argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OmrikNote"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/omriknote.xpm")));
     Form1 window(PlatformServices::desktop());
-    window.startUp(QApplication::arguments());
+    window.startUp(QApplication::arguments(), started.get());
     window.show();
     return app.exec();
 }

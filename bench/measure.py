@@ -98,23 +98,6 @@ def session_members(session):
 
 # --- X -----------------------------------------------------------------------------------
 
-def xdotool(*args):
-    try:
-        out = subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=5)
-    except subprocess.TimeoutExpired:
-        return []
-    return out.stdout.split()
-
-
-def window_name(window):
-    try:
-        out = subprocess.run(["xdotool", "getwindowname", window],
-                             capture_output=True, text=True, timeout=5)
-        return out.stdout.strip()
-    except subprocess.TimeoutExpired:
-        return "?"
-
-
 class XClientMessageEvent(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
@@ -215,6 +198,104 @@ class Pinger:
         return max(self.first_answer, rest), max(self.first_answer - self.window_at, rest)
 
 
+class XWindowAttributes(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+                ("height", ctypes.c_int), ("border_width", ctypes.c_int), ("depth", ctypes.c_int),
+                ("visual", ctypes.c_void_p), ("root", ctypes.c_ulong), ("c_class", ctypes.c_int),
+                ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+                ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+                ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int),
+                ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
+
+
+class WindowFinder:
+    """The editor's visible windows and their names, asked of the X server from this process.
+
+    What `xdotool search --onlyvisible --pid` and `--name` find, without starting two
+    programs every polling step: on two cores those starts take CPU from the editor that is
+    being measured.
+    """
+
+    IS_VIEWABLE = 2
+
+    def __init__(self, pinger):
+        x = pinger.x
+        self.x = x
+        self.display = pinger.display
+        self.root = pinger.root
+        x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                 ctypes.POINTER(ctypes.c_ulong),
+                                 ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                 ctypes.POINTER(ctypes.c_uint)]
+        x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                           ctypes.POINTER(XWindowAttributes)]
+        x.XGetWindowProperty.argtypes = [
+            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,
+            ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
+        x.XFree.argtypes = [ctypes.c_void_p]
+        self.net_wm_pid = x.XInternAtom(self.display, b"_NET_WM_PID", 0)
+        self.net_wm_name = x.XInternAtom(self.display, b"_NET_WM_NAME", 0)
+        self.wm_name = x.XInternAtom(self.display, b"WM_NAME", 0)
+
+    def _children(self, window):
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        children = ctypes.POINTER(ctypes.c_ulong)()
+        count = ctypes.c_uint()
+        if not self.x.XQueryTree(self.display, window, ctypes.byref(root), ctypes.byref(parent),
+                                 ctypes.byref(children), ctypes.byref(count)):
+            return []
+        found = [children[i] for i in range(count.value)]
+        if children:
+            self.x.XFree(children)
+        return found
+
+    def _property(self, window, atom):
+        """The property's bytes (8-bit formats) or its first number (32-bit), or None."""
+        actual, fmt = ctypes.c_ulong(), ctypes.c_int()
+        items, after = ctypes.c_ulong(), ctypes.c_ulong()
+        data = ctypes.c_void_p()
+        if self.x.XGetWindowProperty(self.display, window, atom, 0, 4096, 0, 0,
+                                     ctypes.byref(actual), ctypes.byref(fmt), ctypes.byref(items),
+                                     ctypes.byref(after), ctypes.byref(data)) != 0:
+            return None
+        try:
+            if not data or not items.value:
+                return None
+            if fmt.value == 32:
+                return ctypes.cast(data, ctypes.POINTER(ctypes.c_long))[0]
+            return ctypes.string_at(data, items.value)
+        finally:
+            if data:
+                self.x.XFree(data)
+
+    def _visible(self, window):
+        attributes = XWindowAttributes()
+        return (self.x.XGetWindowAttributes(self.display, window, ctypes.byref(attributes))
+                and attributes.map_state == self.IS_VIEWABLE)
+
+    def name(self, window):
+        for atom in (self.net_wm_name, self.wm_name):
+            value = self._property(window, atom)
+            if isinstance(value, bytes):
+                return value.decode("utf-8", "replace")
+        return ""
+
+    def visible(self):
+        """(window, process id or None) of every visible window, the top-level ones first and
+        their children after them, where a window manager puts a program's own window."""
+        found = []
+        level = self._children(self.root)
+        for _ in range(2):
+            found += [(w, self._property(w, self.net_wm_pid)) for w in level if self._visible(w)]
+            level = [child for w in level for child in self._children(w)]
+        return found
+
+
 # --- one run -----------------------------------------------------------------------------
 
 def start_bus(env, runtime):
@@ -226,7 +307,7 @@ def start_bus(env, runtime):
     return bus, bus.stdout.readline().strip()
 
 
-def measure(editor, program, document, pinger, timeout):
+def measure(editor, program, document, pinger, windows, timeout):
     scratch = tempfile.mkdtemp(prefix="omrik-bench-run-")
     folders = {name: os.path.join(scratch, name)
                for name in ("home", "config", "data", "cache", "runtime")}
@@ -269,15 +350,14 @@ def measure(editor, program, document, pinger, timeout):
             peak = max(peak, peak_kib(pid))
             samples.append((now, cpu))
 
-            if result["titled"] is None:
-                named = xdotool("search", "--onlyvisible", "--name", title_pattern)
-                if named:
+            if result["titled"] is None or window is None:
+                visible = windows.visible()
+                named = [w for w, _ in visible
+                         if re.search(title_pattern, windows.name(w), re.IGNORECASE)]
+                if named and result["titled"] is None:
                     result["titled"] = now
-            else:
-                named = []
-            if window is None:
-                found = named or xdotool("search", "--onlyvisible", "--pid", str(pid))
-                if found:
+                found = named or [w for w, owner in visible if owner == pid]
+                if window is None and found:
                     window = found[0]
                     result["window"] = now
                     pinger.start(window, now)
@@ -306,7 +386,7 @@ def measure(editor, program, document, pinger, timeout):
             stall, after_window = pinger.stalls(now)
             result["stall_ms"] = round(stall * 1000)
             result["stall_after_window_ms"] = round(after_window * 1000)
-            names = [window_name(w) for w in xdotool("search", "--onlyvisible", "--pid", str(pid))]
+            names = [windows.name(w) for w, owner in windows.visible() if owner == pid]
             others = [n for n in names if not re.search(title_pattern, n)]
             if others:
                 result["note"] = "windows named: " + "; ".join(others)
@@ -416,6 +496,7 @@ def main():
     sizes = [size_of(d) for d in documents]
 
     pinger = Pinger()
+    windows = WindowFinder(pinger)
     results = {}
     raw = []
     for document, size in zip(documents, sizes):
@@ -425,7 +506,7 @@ def main():
         # Editors take turns, so a slow drift of the machine spreads over all of them.
         for run in range(1, args.runs + 1):
             for editor in editors:
-                r = measure(editor, args.program, document, pinger, args.timeout)
+                r = measure(editor, args.program, document, pinger, windows, args.timeout)
                 results.setdefault((editor, size), []).append(r)
                 raw.append({"editor": editor, "size_mb": size, "run": run, **r})
                 show = lambda v, f: "-" if v is None else f.format(v)

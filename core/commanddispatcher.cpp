@@ -114,9 +114,10 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::openDocument()
     return Outcome::Completed;
 }
 
-MaybeFailure CommandDispatcher::readDocumentFile(const QString &path)
+MaybeFailure CommandDispatcher::readDocumentFile(const QString &path, DocumentRead *started)
 {
-    Result<LoadedDocument> read = readDocument(m_files, path);
+    Result<LoadedDocument> read
+        = started && started->path() == path ? started->take() : readDocument(m_files, path);
     if (!read.ok())
         return read.failure();
     LoadedDocument &document = read.value();

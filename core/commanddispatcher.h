@@ -8,6 +8,8 @@
 #include "platform/prompter.h"
 #include "platform/textcontrol.h"
 
+class DocumentRead;
+
 // Carries out the file and edit commands of the main window, each inside one failure trap.
 class CommandDispatcher
 {
@@ -37,8 +39,9 @@ public:
     void SaveAs();
     void SelectAll();
 
-    // Reads a whole file into the editor. A failure leaves the document as it was.
-    MaybeFailure readDocumentFile(const QString &path);
+    // Reads a whole file into the editor. A failure leaves the document as it was. A read of
+    // the same path already under way is used instead of a new one.
+    MaybeFailure readDocumentFile(const QString &path, DocumentRead *started = nullptr);
 
     // Asks about unsaved changes and saves when told to. False means the caller must stop:
     // the user cancelled, or the save asked for did not happen and the text would be lost.

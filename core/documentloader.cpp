@@ -9,9 +9,6 @@
 #include <QThread>
 #include <QWidget>
 
-#include <memory>
-#include <optional>
-
 namespace {
 
 // A document that is read within this time is read without running any events, as if the
@@ -52,26 +49,56 @@ private:
 
 } // namespace
 
-Result<LoadedDocument> readDocument(FileStore &files, const QString &path)
+DocumentRead::DocumentRead(FileStore &files, const QString &path)
+    : m_path(path)
 {
-    std::optional<Result<LoadedDocument>> result;
-    const std::unique_ptr<QThread> worker(QThread::create([&result, &files, &path] {
-        Result<QByteArray> bytes = files.readFile(path);
-        if (bytes.ok())
-            result.emplace(loadDocument(std::move(bytes.value())));
-        else
-            result.emplace(bytes.failure());
+    m_worker.reset(QThread::create([this, &files] {
+        Result<QByteArray> bytes = files.readFile(m_path);
+        finish(bytes.ok() ? loadDocument(std::move(bytes.value()))
+                          : Result<LoadedDocument>(bytes.failure()));
     }));
-    // Connected before the start, so the end of the work cannot slip past the loop.
-    QEventLoop waiting;
-    QObject::connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    worker->start();
-    if (!worker->wait(QuickRead)) {
+    m_worker->start();
+}
+
+DocumentRead::~DocumentRead()
+{
+    m_worker->wait();
+}
+
+void DocumentRead::finish(Result<LoadedDocument> result)
+{
+    const QMutexLocker locker(&m_lock);
+    m_result.emplace(std::move(result));
+    // The reader may have started waiting at any moment; under the lock it either sees the
+    // result or is told that it is there.
+    if (m_waiting)
+        QMetaObject::invokeMethod(m_waiting, &QEventLoop::quit, Qt::QueuedConnection);
+}
+
+Result<LoadedDocument> DocumentRead::take()
+{
+    if (!m_worker->wait(QuickRead)) {
         const BusyPointer busy;
         CloseDeferral deferral;
         QCoreApplication::instance()->installEventFilter(&deferral);
-        waiting.exec(QEventLoop::ExcludeUserInputEvents);
-        worker->wait();
+        QEventLoop waiting;
+        QMutexLocker locker(&m_lock);
+        if (!m_result) {
+            m_waiting = &waiting;
+            locker.unlock();
+            waiting.exec(QEventLoop::ExcludeUserInputEvents);
+            locker.relock();
+            m_waiting = nullptr;
+        }
     }
-    return std::move(*result);
+    m_worker->wait();
+    Q_ASSERT(m_result);
+    Result<LoadedDocument> result = std::move(*m_result);
+    m_result.reset();
+    return result;
+}
+
+Result<LoadedDocument> readDocument(FileStore &files, const QString &path)
+{
+    return DocumentRead(files, path).take();
 }

@@ -120,10 +120,12 @@ QPushButton *frmTexture::createButton(
     return button;
 }
 
-QPixmap frmTexture::tilePicture(int index) const
+QPixmap frmTexture::tilePicture(int index)
 {
-    const TextureTile *tile = m_tiles.value(index);
-    return tile ? tile->Picture() : QPixmap();
+    if (index < 0 || index >= BackgroundSelection::TileCount || !Tiles[index].picture)
+        return QPixmap();
+    // QPixmap keeps what it read from a path in its cache; asking again is cheap.
+    return QPixmap(QString::fromLatin1(Tiles[index].picture));
 }
 
 void frmTexture::selectTile(int index)

@@ -11,16 +11,17 @@ class QPushButton;
 class TextureTile;
 class TiledPicture;
 
-// The background chooser. Its tiles hold the only copies of the texture pictures, so the
-// window lives as long as the program: its buttons hide it and never destroy it.
+// The background chooser. It is built when first shown and then lives as long as the
+// program: its buttons hide it and never destroy it.
 class frmTexture : public QDialog
 {
     Q_OBJECT
 public:
     frmTexture(BackgroundSelection &selection, TiledPicture &image, QWidget *parent = nullptr);
 
-    // The picture of tile `index`; tile 4 and indexes outside the tiles have none.
-    QPixmap tilePicture(int index) const;
+    // The picture of tile `index`; tile 4 and indexes outside the tiles have none. Needs no
+    // chooser, so the window's start does not build one.
+    static QPixmap tilePicture(int index);
     TextureTile *ImgTexture(int index) const { return m_tiles.value(index); }
     qint16 HighlightedTile() const { return m_highlightedTile; }
 

@@ -8,11 +8,14 @@ QString argumentText(const QStringList &arguments)
     return text;
 }
 
-void openCommandLineDocument(
-    CommandDispatcher &commands, DocumentState &state, Prompter &prompter, const QString &argument)
+void openCommandLineDocument(CommandDispatcher &commands,
+    DocumentState &state,
+    Prompter &prompter,
+    const QString &argument,
+    DocumentRead *started)
 {
     if (!argument.isEmpty()) {
-        if (MaybeFailure failure = commands.readDocumentFile(argument))
+        if (MaybeFailure failure = commands.readDocumentFile(argument, started))
             prompter.messageBox(failure->message(), MsgBox::OkOnly);
     }
     // A freshly started program counts as unchanged, whatever loading the text did.

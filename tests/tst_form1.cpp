@@ -1,3 +1,4 @@
+#include "core/documentloader.h"
 #include "platform/textcontrol.h"
 #include "platform/tiledpicture.h"
 #include "platform/twips.h"
@@ -12,6 +13,37 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// Hands out fixed bytes for every path, once the test opens the gate.
+class GatedFileStore : public FileStore
+{
+public:
+    explicit GatedFileStore(QByteArray bytes)
+        : m_bytes(std::move(bytes))
+    { }
+
+    Result<QByteArray> readFile(const QString &) override
+    {
+        m_gate.acquire();
+        ++reads;
+        return m_bytes;
+    }
+    MaybeFailure writeFile(const QString &, const QByteArray &) override { return std::nullopt; }
+    void open() { m_gate.release(); }
+
+    std::atomic<int> reads { 0 };
+
+private:
+    QByteArray m_bytes;
+    QSemaphore m_gate;
+};
+
+} // namespace
 
 class TestForm1 : public QObject
 {
@@ -35,6 +67,7 @@ private Q_SLOTS:
     void shutDown_data();
     void shutDown();
     void commandLineFile();
+    void commandLineFileAlreadyBeingRead();
     void startUpAppliesStoredSettings();
     void associationOfferComesBeforeTheWindow();
     void settingsWrittenAtTheEndComeBack();
@@ -398,6 +431,44 @@ void TestForm1::commandLineFile()
     QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
     QCOMPARE(w->form->document().CurrentFile(), QString());
     QVERIFY(!w->form->document().TextChanged());
+}
+
+void TestForm1::commandLineFileAlreadyBeingRead()
+{
+    const QString file = w->writeFile(QStringLiteral("early.txt"), "on disk\r\n");
+    w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
+    // The read of the same path is taken over, though it ends long after the window asks.
+    GatedFileStore early("read early\r\n");
+    DocumentRead started(early, file);
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        ++ticks;
+    });
+    ticker.start(5);
+    std::thread opener([&early] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        early.open();
+    });
+    w->form->startUp({ QStringLiteral("OmrikNote"), file }, &started);
+    opener.join();
+    QCOMPARE(w->form->textBox()->text(), QStringLiteral("read early\n"));
+    QCOMPARE(early.reads.load(), 1);
+    QVERIFY2(ticks > 0, "the event loop did not run while the started read went on");
+    QVERIFY(w->form->isVisible());
+    QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + file + QLatin1Char(')'));
+    QVERIFY(!w->form->document().TextChanged());
+
+    // A read of another path is left alone and the named file is read as usual.
+    w = std::make_unique<FakeWindow>();
+    const QString named = w->writeFile(QStringLiteral("named.txt"), "on disk\r\n");
+    w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
+    GatedFileStore other("other\r\n");
+    other.open();
+    DocumentRead elsewhere(other, w->path(QStringLiteral("-style")));
+    w->form->startUp({ QStringLiteral("OmrikNote"), named }, &elsewhere);
+    QCOMPARE(w->form->textBox()->text(), QStringLiteral("on disk\n"));
+    QCOMPARE(w->form->document().CurrentFile(), named);
 }
 
 void TestForm1::startUpAppliesStoredSettings()

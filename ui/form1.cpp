@@ -203,7 +203,7 @@ QMenu *Form1::editMenu() const
     return m_menu->menu(QStringLiteral("mnuEdit"));
 }
 
-void Form1::startUp(const QStringList &arguments)
+void Form1::startUp(const QStringList &arguments, DocumentRead *started)
 {
     const StartupSettings stored
         = m_settings->read(WindowPlacementIo::screenSize(*this), WindowPlacementIo::screenAreas());
@@ -217,14 +217,15 @@ void Form1::startUp(const QStringList &arguments)
     QTimer::singleShot(0, this, [this] {
         show();
     });
-    openCommandLineDocument(*m_commands, m_document, *m_services.prompter, argumentText(arguments));
+    openCommandLineDocument(
+        *m_commands, m_document, *m_services.prompter, argumentText(arguments), started);
 }
 
 void Form1::applyStoredSettings(const StartupSettings &stored)
 {
     applyPlacement(stored.placement);
     m_background.BackgroundIndex = stored.background;
-    m_image->setPicture(textureChooser()->tilePicture(stored.background));
+    m_image->setPicture(frmTexture::tilePicture(stored.background));
     m_background.ConfirmedBackgroundIndex = qint16(stored.background);
     m_textBox->setControlFont(stored.font);
     m_textBox->setForeColor(stored.color);

@@ -29,8 +29,9 @@ public:
     explicit Form1(PlatformServices services, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // Runs before the window is first shown.
-    void startUp(const QStringList &arguments);
+    // Runs before the window is first shown. `started` may be the read of the document named
+    // in `arguments`, begun before the window existed.
+    void startUp(const QStringList &arguments, DocumentRead *started = nullptr);
 
     TextControl *textBox() const { return m_textBox; }
     TiledPicture *image() const { return m_image; }
