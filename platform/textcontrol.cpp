@@ -213,10 +213,11 @@ void TextControl::replaceRange(
     edit.kind = kind;
     edit.caretAfterRestore = m_anchor < m_caret;
     edit.typingContinues = typingContinues;
+    const qsizetype linesBefore = m_storage.lineCount();
     edit.splice = m_storage.replace(from, to - from, text);
     m_history.record(std::move(edit));
     m_anchor = m_caret = from + text.size();
-    afterEdit(to - from, text.size());
+    afterEdit(from, to - from, text.size(), linesBefore);
     notifyAccessibility(from, removed, text.size());
 }
 
@@ -231,14 +232,15 @@ void TextControl::removeRange(
     TextHistory::Edit edit;
     edit.kind = kind;
     edit.caretAfterRestore = caretAfterRestore;
+    const qsizetype linesBefore = m_storage.lineCount();
     edit.splice = m_storage.replace(from, to - from, {});
     m_history.record(std::move(edit));
     m_anchor = m_caret = from;
-    afterEdit(to - from, 0);
+    afterEdit(from, to - from, 0, linesBefore);
     notifyAccessibility(from, removed, 0);
 }
 
-void TextControl::afterEdit(qsizetype removed, qsizetype added)
+void TextControl::afterEdit(qsizetype at, qsizetype removed, qsizetype added, qsizetype linesBefore)
 {
     if (removed == 0 && added == 0)
         return;
@@ -251,7 +253,10 @@ void TextControl::afterEdit(qsizetype removed, qsizetype added)
         m_layouts.setPreedit(-1, 0, QString(), {});
         QGuiApplication::inputMethod()->reset();
     }
-    m_layouts.clear();
+    // The text before `at` is as it was, so its line numbers are too.
+    const qsizetype first = m_storage.lineOf(at);
+    const qsizetype lineShift = m_storage.lineCount() - linesBefore;
+    m_layouts.edited(first, m_storage.lineOf(at + added) - lineShift, lineShift);
     updateScrollBars();
     ensureCaretVisible();
     restartCaretBlink();
@@ -264,6 +269,7 @@ void TextControl::undoLastEdit()
 {
     const QString removedText
         = QAccessible::isActive() ? m_history.textToUndo(m_storage) : QString();
+    const qsizetype linesBefore = m_storage.lineCount();
     const std::optional<TextHistory::Edit> done = m_history.undo(m_storage);
     if (!done)
         return;
@@ -281,7 +287,7 @@ void TextControl::undoLastEdit()
     };
     m_anchor = follow(m_anchor);
     m_caret = follow(m_caret);
-    afterEdit(splice.removedLength(), added);
+    afterEdit(at, removed, added, linesBefore);
     notifyAccessibility(at, removedText, added);
 }
 

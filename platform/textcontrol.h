@@ -94,7 +94,8 @@ private:
         bool typingContinues = true);
     void removeRange(qsizetype from, qsizetype to, TextHistory::Kind kind, bool caretAfterRestore);
     void textReplaced(bool changedText);
-    void afterEdit(qsizetype removed, qsizetype added);
+    // `at` is where text was removed and added; `linesBefore` the line count before the edit.
+    void afterEdit(qsizetype at, qsizetype removed, qsizetype added, qsizetype linesBefore);
     void setCaret(qsizetype position, bool keepAnchor);
     void selectionChanged();
     void offerPrimarySelection();

@@ -85,6 +85,22 @@ void TextLayouts::clear()
     m_layouts.clear();
 }
 
+void TextLayouts::edited(qsizetype first, qsizetype lastBefore, qsizetype lineShift)
+{
+    std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> kept;
+    kept.reserve(m_layouts.size());
+    for (auto &[line, layout] : m_layouts) {
+        // The composed text stays with its line number, not with the line's text.
+        if (line == m_preeditLine)
+            continue;
+        if (line < first)
+            kept.emplace(line, std::move(layout));
+        else if (line > lastBefore)
+            kept.emplace(line + lineShift, std::move(layout));
+    }
+    m_layouts = std::move(kept);
+}
+
 void TextLayouts::trim()
 {
     if (m_layouts.size() > KeptLayouts)

@@ -38,6 +38,9 @@ public:
     int preeditLength() const { return int(m_preeditText.size()); }
 
     void clear();
+    // Lines first to lastBefore, numbered as before an edit, were edited; the lines after them
+    // moved by lineShift. Only the edited lines are laid out again.
+    void edited(qsizetype first, qsizetype lastBefore, qsizetype lineShift);
     // Forgets what is laid out when much is kept; references from layout() end here.
     void trim();
 

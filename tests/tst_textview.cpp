@@ -31,6 +31,7 @@ private Q_SLOTS:
     void primarySelectionIsReadWhenAsked();
     void emptyEditsAndNewTextLeaveNothingToUndo();
     void pastingWhileComposingStartsTheCompositionAgain();
+    void editsKeepEveryLineInItsPlace();
 
 private:
     QString numberedLines(int count) const;
@@ -307,6 +308,86 @@ void TestTextView::pastingWhileComposingStartsTheCompositionAgain()
     QCOMPARE(m_box->text(), QStringLiteral("abc"));
     // Nothing composed is left drawn between the text and the caret.
     QCOMPARE(m_box->cursorRect(3).left(), m_box->cursorRect(0).left() + qRound(3 * m_advance));
+}
+
+// Lines that an edit did not touch keep their layouts, renumbered when lines came or went. The
+// caret's neighbourhood must then look exactly as in a control given the same text afresh.
+void TestTextView::editsKeepEveryLineInItsPlace()
+{
+    QRandomGenerator random(2611);
+    const QStringList words = { QStringLiteral("a"),
+        QStringLiteral("wide"),
+        QStringLiteral("\n"),
+        QStringLiteral("wrapping words "),
+        QStringLiteral("\n\n"),
+        QStringLiteral("xyz"),
+        QStringLiteral("\u05E9\u05DC\u05D5\u05DD") };
+    QStringList lines;
+    for (int line = 0; line < 80; ++line)
+        lines << QStringLiteral("line %1 ").arg(line).repeated(1 + line % 9);
+    m_box->setText(lines.join(QLatin1Char('\n')));
+    TextControl fresh(m_window.get());
+    fresh.setGeometry(m_box->geometry());
+    fresh.setControlFont(m_box->controlFont());
+    fresh.show();
+    const auto inView = [this](const QRect &rect) {
+        return rect.top() >= 0 && rect.bottom() < m_box->viewport()->height();
+    };
+    int compared = 0;
+    for (int step = 0; step < 300; ++step) {
+        if (step == 150) {
+            m_box->setWordWrap(true);
+            fresh.setWordWrap(true);
+        }
+        const int length = m_box->textLength();
+        const int at = random.bounded(length + 1);
+        // What the view has laid out so far is what an edit could leave stale.
+        m_box->showPosition(at);
+        m_box->viewport()->repaint();
+        switch (random.bounded(4)) {
+        case 0:
+            m_box->select(at, at);
+            m_box->setSelText(words.at(random.bounded(words.size())));
+            break;
+        case 1:
+            m_box->select(at, std::min(length, at + random.bounded(60)));
+            m_box->setSelText(
+                random.bounded(2) ? QString() : words.at(random.bounded(words.size())));
+            break;
+        case 2:
+            m_box->select(at, at);
+            QTest::keyClick(m_box, random.bounded(2) ? Qt::Key_Backspace : Qt::Key_Delete);
+            break;
+        default:
+            m_box->undoLastEdit();
+            break;
+        }
+        const int caret = m_box->caretPosition();
+        m_box->showPosition(caret);
+        fresh.setText(m_box->text());
+        fresh.showPosition(caret);
+        const TextStorage &text = m_box->storage();
+        const qsizetype caretLine = text.lineOf(caret);
+        const QPoint origin = m_box->cursorRect(caret).topLeft();
+        const QPoint freshOrigin = fresh.cursorRect(caret).topLeft();
+        for (qsizetype line = std::max<qsizetype>(0, caretLine - 8);
+             line <= std::min(text.lineCount() - 1, caretLine + 8);
+             ++line) {
+            const qsizetype start = text.lineStart(line);
+            const qsizetype end = text.lineEnd(line);
+            for (const qsizetype position : { start, (start + end) / 2, end }) {
+                const QRect shown = m_box->cursorRect(int(position));
+                const QRect expected = fresh.cursorRect(int(position));
+                // Rows outside the view have no place to compare; each control scrolled only
+                // as far as its caret needed.
+                if (!inView(shown) || !inView(expected))
+                    continue;
+                QCOMPARE(shown.topLeft() - origin, expected.topLeft() - freshOrigin);
+                ++compared;
+            }
+        }
+    }
+    QVERIFY(compared > 3000);
 }
 
 OMRIK_TEST_MAIN(TestTextView)
