@@ -11,8 +11,8 @@
 
 namespace {
 
-// A document that is read within this time is read without running any events, as if the
-// call were an ordinary one.
+// A document that is read within this time of the start of its read is read without running
+// any events, as if the call were an ordinary one.
 constexpr unsigned long QuickRead = 50;
 
 // Closing the window while a document loads would run the questions of closing in the middle
@@ -51,6 +51,7 @@ private:
 
 DocumentRead::DocumentRead(FileStore &files, const QString &path)
     : m_path(path)
+    , m_quickUntil(QuickRead)
 {
     m_worker.reset(QThread::create([this, &files] {
         Result<QByteArray> bytes = files.readFile(m_path);
@@ -77,7 +78,9 @@ void DocumentRead::finish(Result<LoadedDocument> result)
 
 Result<LoadedDocument> DocumentRead::take()
 {
-    if (!m_worker->wait(QuickRead)) {
+    // A read started long before it was asked for has had its moment; when it is still going
+    // on, the window shows at once.
+    if (!m_worker->wait(m_quickUntil)) {
         const BusyPointer busy;
         CloseDeferral deferral;
         QCoreApplication::instance()->installEventFilter(&deferral);

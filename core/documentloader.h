@@ -3,6 +3,7 @@
 #include "core/documentfile.h"
 #include "platform/filestore.h"
 
+#include <QDeadlineTimer>
 #include <QMutex>
 
 #include <memory>
@@ -34,6 +35,7 @@ private:
     void finish(Result<LoadedDocument> result);
 
     const QString m_path;
+    const QDeadlineTimer m_quickUntil;
     QMutex m_lock;
     std::optional<Result<LoadedDocument>> m_result;
     QEventLoop *m_waiting = nullptr; // guarded by m_lock

@@ -451,6 +451,7 @@ void TextControl::mousePressEvent(QMouseEvent *event)
     if (!m_preedit.isEmpty())
         QGuiApplication::inputMethod()->commit();
     m_dragStart = -1;
+    m_clickedWord = { -1, -1 };
     if (event->button() == Qt::MiddleButton)
         return;
     const QPoint point = event->position().toPoint();
@@ -491,6 +492,22 @@ void TextControl::dragTo(const QPoint &viewportPoint)
     setCaret(to, true);
     if (m_dragStart >= 0)
         selectWholeWords(m_dragStart, to);
+    else if (m_clickedWord.first >= 0)
+        extendByWords(to);
+}
+
+// After a double-click the selection keeps that word and grows to the word boundary nearest
+// the pointer.
+void TextControl::extendByWords(qsizetype to)
+{
+    const auto [clickedFrom, clickedTo] = m_clickedWord;
+    if (to >= clickedFrom && to <= clickedTo) {
+        select(int(clickedFrom), int(clickedTo));
+        return;
+    }
+    const auto [from, end] = m_navigator.wordAt(to);
+    const qsizetype boundary = from == end ? to : (to - from <= end - to ? from : end);
+    select(int(to < clickedFrom ? clickedTo : clickedFrom), int(boundary));
 }
 
 // A drag that leaves the word where it began selects whole words, as users of classic
@@ -512,6 +529,7 @@ void TextControl::selectWholeWords(qsizetype from, qsizetype to)
 void TextControl::mouseReleaseEvent(QMouseEvent *event)
 {
     m_dragStart = -1;
+    m_clickedWord = { -1, -1 };
     m_autoScroll.stop();
     if (event->button() == Qt::LeftButton && m_selecting) {
         m_selecting = false;
@@ -539,6 +557,7 @@ void TextControl::mouseDoubleClickEvent(QMouseEvent *event)
     const auto [from, to] = m_navigator.wordAt(positionAt(event->position().toPoint()));
     select(int(from), int(to));
     m_dragStart = -1;
+    m_clickedWord = { from, to };
     m_selecting = true;
 }
 

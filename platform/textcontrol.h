@@ -100,6 +100,7 @@ private:
     void selectionChanged();
     void offerPrimarySelection();
     void selectWholeWords(qsizetype from, qsizetype to);
+    void extendByWords(qsizetype to);
     void dragTo(const QPoint &viewportPoint);
     void applyColors();
     void updateScrollBars();
@@ -126,6 +127,8 @@ private:
     QPoint m_lastDragPoint;
     // Where a plain left-button drag began; -1 when no such drag is going on.
     qsizetype m_dragStart = -1;
+    // The word a double-click selected; a drag that follows goes by words from it.
+    std::pair<qsizetype, qsizetype> m_clickedWord { -1, -1 };
     bool m_selecting = false;
     bool m_menuOpen = false;
     bool m_composing = false;

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void emptyEditsAndNewTextLeaveNothingToUndo();
     void pastingWhileComposingStartsTheCompositionAgain();
     void editsKeepEveryLineInItsPlace();
+    void dragAfterADoubleClickGoesByWords();
 
 private:
     QString numberedLines(int count) const;
@@ -388,6 +389,48 @@ void TestTextView::editsKeepEveryLineInItsPlace()
         }
     }
     QVERIFY(compared > 3000);
+}
+
+void TestTextView::dragAfterADoubleClickGoesByWords()
+{
+    m_box->setText(QStringLiteral("alpha beta gamma delta\nepsilon zeta"));
+    QWidget *view = m_box->viewport();
+    const auto at = [this](int position) {
+        return m_box->cursorRect(position).center();
+    };
+    const auto dragTo = [view](QPoint point) {
+        QMouseEvent move(QEvent::MouseMove,
+            point,
+            view->mapToGlobal(point),
+            Qt::NoButton,
+            Qt::LeftButton,
+            Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+    };
+    QTest::mousePress(view, Qt::LeftButton, {}, at(12));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, at(12));
+    QTest::mouseDClick(view, Qt::LeftButton, {}, at(12));
+    QCOMPARE(m_box->selectedText(), QStringLiteral("gamma"));
+    // Within the word, then into the next one: near its start, then near its end.
+    dragTo(at(14));
+    QCOMPARE(m_box->selectedText(), QStringLiteral("gamma"));
+    dragTo(at(18));
+    QCOMPARE(m_box->selectedText(), QStringLiteral("gamma "));
+    dragTo(at(21));
+    QCOMPARE(m_box->selectedText(), QStringLiteral("gamma delta"));
+    // Backwards the clicked word stays selected and the start snaps to a boundary.
+    dragTo(at(1));
+    QCOMPARE(m_box->selectedText(), QStringLiteral("alpha beta gamma"));
+    QCOMPARE(m_box->caretPosition(), 0);
+    // Down into the next line.
+    dragTo(at(29));
+    QCOMPARE(m_box->selectedText(), QStringLiteral("gamma delta\nepsilon"));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, at(29));
+    // A plain drag afterwards goes by characters again.
+    QTest::mousePress(view, Qt::LeftButton, {}, at(1));
+    dragTo(at(3));
+    QCOMPARE(m_box->selectedText(), QStringLiteral("lp"));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, at(3));
 }
 
 OMRIK_TEST_MAIN(TestTextView)
