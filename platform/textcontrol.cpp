@@ -30,6 +30,8 @@ bool isMenuShortcut(const QKeyEvent *event)
 }
 
 constexpr int AutoScrollInterval = 50;
+// How much text on each side of the caret input methods see.
+constexpr qsizetype SurroundingReach = 1000;
 
 } // namespace
 
@@ -699,8 +701,11 @@ void TextControl::inputMethodEvent(QInputMethodEvent *event)
 QVariant TextControl::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     auto *self = const_cast<TextControl *>(this);
+    // Input methods are told about the text near the caret, not about a whole line or
+    // selection of megabytes, which some would copy on every keystroke.
     const qsizetype line = m_storage.lineOf(m_caret);
-    const qsizetype lineStart = m_storage.lineStart(line);
+    const qsizetype from = std::max(m_storage.lineStart(line), m_caret - SurroundingReach);
+    const qsizetype to = std::min(m_storage.lineEnd(line), m_caret + SurroundingReach);
     switch (query) {
     case Qt::ImEnabled:
         return true;
@@ -709,13 +714,13 @@ QVariant TextControl::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImFont:
         return font();
     case Qt::ImCursorPosition:
-        return int(m_caret - lineStart);
+        return int(m_caret - from);
     case Qt::ImAnchorPosition:
-        return int(std::clamp(m_anchor, lineStart, m_storage.lineEnd(line)) - lineStart);
+        return int(std::clamp(m_anchor, from, to) - from);
     case Qt::ImSurroundingText:
-        return m_storage.lineText(line);
+        return m_storage.mid(from, to - from);
     case Qt::ImCurrentSelection:
-        return selectedText();
+        return m_storage.mid(selStart(), std::min<qsizetype>(selLength(), SurroundingReach));
     case Qt::ImHints:
         return int(inputMethodHints());
     default:

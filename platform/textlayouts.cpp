@@ -12,6 +12,9 @@ namespace {
 constexpr std::size_t KeptLayouts = 2000;
 // Wide enough for any line that is not wrapped, and within what QTextLine can measure.
 constexpr qreal UnwrappedWidth = 1 << 24;
+// Characters in a row of a long line that is not wrapped: a row costs little to lay out
+// again after each keystroke, and a screenful of them still less than a frame.
+constexpr qsizetype UnwrappedLongRow = 1000;
 
 // A line separator would end the row inside the layout; it is shown as a visible mark of the
 // same length, so positions in the layout stay those of the text.
@@ -64,6 +67,7 @@ void TextLayouts::setWrapWidth(qreal width)
     if (width == m_wrapWidth)
         return;
     m_wrapWidth = width;
+    m_widest = 0;
     clear();
 }
 
@@ -72,17 +76,22 @@ void TextLayouts::setPreedit(qsizetype line,
     const QString &text,
     const QList<QTextLayout::FormatRange> &formats)
 {
-    m_layouts.erase(m_preeditLine);
+    const auto forget = [this](qsizetype of) {
+        m_layouts.erase(of);
+        m_longRows.erase(m_longRows.lower_bound({ of, 0 }), m_longRows.lower_bound({ of + 1, 0 }));
+    };
+    forget(m_preeditLine);
     m_preeditLine = line;
     m_preeditPosition = position;
     m_preeditText = text;
     m_preeditFormats = formats;
-    m_layouts.erase(line);
+    forget(line);
 }
 
 void TextLayouts::clear()
 {
     m_layouts.clear();
+    m_longRows.clear();
 }
 
 void TextLayouts::edited(qsizetype first, qsizetype lastBefore, qsizetype lineShift)
@@ -99,43 +108,138 @@ void TextLayouts::edited(qsizetype first, qsizetype lastBefore, qsizetype lineSh
             kept.emplace(line + lineShift, std::move(layout));
     }
     m_layouts = std::move(kept);
+    std::map<std::pair<qsizetype, int>, std::unique_ptr<QTextLayout>> keptRows;
+    for (auto &[row, layout] : m_longRows) {
+        if (row.first == m_preeditLine)
+            continue;
+        if (row.first < first)
+            keptRows.emplace(row, std::move(layout));
+        else if (row.first > lastBefore)
+            keptRows.emplace(std::make_pair(row.first + lineShift, row.second), std::move(layout));
+    }
+    m_longRows = std::move(keptRows);
 }
 
 void TextLayouts::trim()
 {
-    if (m_layouts.size() > KeptLayouts)
+    if (m_layouts.size() + m_longRows.size() > KeptLayouts)
         clear();
+}
+
+bool TextLayouts::isLong(qsizetype line) const
+{
+    // The longest line only grows with edits, so while it is short no line is long.
+    if (m_storage.longestLine() <= LongLine)
+        return false;
+    return m_storage.lineEnd(line) - m_storage.lineStart(line) > LongLine;
+}
+
+qsizetype TextLayouts::longRowLength() const
+{
+    if (!wraps())
+        return UnwrappedLongRow;
+    return std::max<qsizetype>(8, qsizetype(m_wrapWidth / averageCharWidth()));
+}
+
+qsizetype TextLayouts::longRowStart(qsizetype line, qsizetype lineStart, int row) const
+{
+    const qsizetype start = std::min(lineStart + row * longRowLength(), m_storage.lineEnd(line));
+    // A surrogate pair stays in one row.
+    if (start > lineStart && m_storage.at(start).isLowSurrogate()
+        && m_storage.at(start - 1).isHighSurrogate())
+        return start + 1;
+    return start;
+}
+
+std::unique_ptr<QTextLayout> TextLayouts::lay(
+    const QString &text, int preedit, int formatShift, bool wrap)
+{
+    auto layout = std::make_unique<QTextLayout>(displayText(text), m_font);
+    QTextOption option;
+    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    if (preedit >= 0) {
+        layout->setPreeditArea(preedit, m_preeditText);
+        QList<QTextLayout::FormatRange> formats = m_preeditFormats;
+        for (QTextLayout::FormatRange &format : formats)
+            format.start -= formatShift;
+        layout->setFormats(formats);
+    }
+    layout->beginLayout();
+    for (int row = 0;; ++row) {
+        QTextLine textLine = layout->createLine();
+        if (!textLine.isValid())
+            break;
+        textLine.setLineWidth(wrap ? m_wrapWidth : UnwrappedWidth);
+        textLine.setPosition(QPointF(0, row * rowHeight()));
+        m_widest = std::max(m_widest, textLine.naturalTextWidth());
+    }
+    layout->endLayout();
+    return layout;
 }
 
 const QTextLayout &TextLayouts::layout(qsizetype line)
 {
     std::unique_ptr<QTextLayout> &slot = m_layouts[line];
-    if (slot)
-        return *slot;
-    slot = std::make_unique<QTextLayout>(displayText(m_storage.lineText(line)), m_font);
-    QTextOption option;
-    option.setWrapMode(wraps() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    slot->setTextOption(option);
-    slot->setCacheEnabled(true);
-    if (line == preeditLine()) {
-        slot->setPreeditArea(m_preeditPosition, m_preeditText);
-        slot->setFormats(m_preeditFormats);
-    }
-    slot->beginLayout();
-    for (int row = 0;; ++row) {
-        QTextLine textLine = slot->createLine();
-        if (!textLine.isValid())
-            break;
-        textLine.setLineWidth(wraps() ? m_wrapWidth : UnwrappedWidth);
-        textLine.setPosition(QPointF(0, row * rowHeight()));
-        m_widest = std::max(m_widest, textLine.naturalTextWidth());
-    }
-    slot->endLayout();
+    if (!slot)
+        slot = lay(
+            m_storage.lineText(line), line == preeditLine() ? m_preeditPosition : -1, 0, wraps());
     return *slot;
+}
+
+TextLayouts::Piece TextLayouts::longPiece(qsizetype line, int row)
+{
+    const qsizetype lineStart = m_storage.lineStart(line);
+    const qsizetype lineEnd = m_storage.lineEnd(line);
+    const int count = rows(line);
+    row = std::clamp(row, 0, count - 1);
+    Piece piece;
+    piece.start = longRowStart(line, lineStart, row);
+    piece.lastOfLine = row + 1 == count;
+    piece.end = piece.lastOfLine ? lineEnd : longRowStart(line, lineStart, row + 1);
+    piece.firstRow = row;
+    if (line == preeditLine()) {
+        const qsizetype at = lineStart + m_preeditPosition;
+        if (at >= piece.start && (at < piece.end || (piece.lastOfLine && at == piece.end)))
+            piece.preedit = int(at - piece.start);
+    }
+    std::unique_ptr<QTextLayout> &slot = m_longRows[{ line, row }];
+    if (!slot) {
+        // Each row of a long line is one row already.
+        slot = lay(m_storage.mid(piece.start, piece.end - piece.start),
+            piece.preedit,
+            int(piece.start - lineStart),
+            false);
+    }
+    piece.layout = slot.get();
+    return piece;
+}
+
+TextLayouts::Piece TextLayouts::pieceOf(Row row)
+{
+    if (isLong(row.line))
+        return longPiece(row.line, row.visual);
+    Piece piece;
+    piece.layout = &layout(row.line);
+    piece.start = m_storage.lineStart(row.line);
+    piece.end = m_storage.lineEnd(row.line);
+    piece.preedit = row.line == preeditLine() ? m_preeditPosition : -1;
+    return piece;
+}
+
+TextLayouts::Piece TextLayouts::pieceAt(qsizetype position)
+{
+    return pieceOf(rowOf(position));
 }
 
 int TextLayouts::rows(qsizetype line)
 {
+    if (isLong(line)) {
+        const qsizetype length = m_storage.lineEnd(line) - m_storage.lineStart(line);
+        const qsizetype rowLength = longRowLength();
+        return int((length + rowLength - 1) / rowLength);
+    }
     if (!wraps())
         return 1;
     return std::max(1, layout(line).lineCount());
@@ -144,9 +248,8 @@ int TextLayouts::rows(qsizetype line)
 TextLayouts::Row TextLayouts::step(Row from, qsizetype by)
 {
     const qsizetype last = m_storage.lineCount() - 1;
-    if (!wraps()) {
+    if (!wraps() && m_storage.longestLine() <= LongLine)
         return { std::clamp<qsizetype>(from.line + by, 0, last), 0 };
-    }
     Row row = from;
     while (by > 0) {
         const int count = rows(row.line);
@@ -177,20 +280,28 @@ TextLayouts::Row TextLayouts::step(Row from, qsizetype by)
     return row;
 }
 
-int TextLayouts::layoutPosition(qsizetype position)
+int TextLayouts::layoutPosition(const Piece &piece, qsizetype position) const
 {
-    const qsizetype line = m_storage.lineOf(position);
-    int inLine = int(position - m_storage.lineStart(line));
-    if (line == preeditLine() && inLine >= m_preeditPosition)
-        inLine += preeditLength();
-    return inLine;
+    int inPiece = int(position - piece.start);
+    if (piece.preedit >= 0 && inPiece >= piece.preedit)
+        inPiece += preeditLength();
+    return inPiece;
 }
 
 TextLayouts::Row TextLayouts::rowOf(qsizetype position)
 {
     const qsizetype line = m_storage.lineOf(position);
+    if (isLong(line)) {
+        const qsizetype lineStart = m_storage.lineStart(line);
+        int row = std::min(int((position - lineStart) / longRowLength()), rows(line) - 1);
+        // Inside a surrogate pair that was kept in the later row.
+        if (row > 0 && position < longRowStart(line, lineStart, row))
+            --row;
+        return { line, row };
+    }
     if (!wraps())
         return { line, 0 };
-    const QTextLine textLine = layout(line).lineForTextPosition(layoutPosition(position));
+    const Piece piece = pieceOf({ line, 0 });
+    const QTextLine textLine = piece.layout->lineForTextPosition(layoutPosition(piece, position));
     return { line, textLine.isValid() ? textLine.lineNumber() : 0 };
 }

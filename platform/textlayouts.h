@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QTextLayout>
 
+#include <map>
 #include <memory>
 #include <unordered_map>
 
@@ -12,6 +13,11 @@
 // the text, the font or the width changes. Every visual row has the same height, so where a
 // line stands never depends on the layout of the lines above it, and a document of any size
 // scrolls by its lines.
+//
+// A line longer than LongLine is never laid out whole: shaping a line of megabytes takes
+// seconds, on every keystroke in it. It is shown in rows of a fixed number of characters
+// instead (as many as fit the width when lines wrap), each row laid out on its own when it is
+// looked at.
 class TextLayouts
 {
 public:
@@ -20,6 +26,22 @@ public:
         qsizetype line = 0;
         int visual = 0;
     };
+
+    // Text laid out on its own: a whole line, or one row of a long line.
+    struct Piece
+    {
+        const QTextLayout *layout = nullptr;
+        // Where its text begins and ends in the storage, the line break not counted.
+        qsizetype start = 0;
+        qsizetype end = 0;
+        // The visual row of the line that the layout's first row is.
+        int firstRow = 0;
+        bool lastOfLine = true;
+        // Where composed text stands in the layout, or -1.
+        int preedit = -1;
+    };
+
+    static constexpr qsizetype LongLine = 20000;
 
     explicit TextLayouts(const TextStorage &storage);
 
@@ -44,7 +66,9 @@ public:
     // Forgets what is laid out when much is kept; references from layout() end here.
     void trim();
 
-    const QTextLayout &layout(qsizetype line);
+    // The piece that shows position. Where two rows of a long line meet, that is the later one.
+    Piece pieceAt(qsizetype position);
+    Piece pieceOf(Row row);
     int rows(qsizetype line);
     int rowHeight() const;
     qreal averageCharWidth() const;
@@ -52,10 +76,19 @@ public:
 
     Row step(Row from, qsizetype by);
     Row rowOf(qsizetype position);
-    // Where position stands in its row of the layout, counting any composed text before it.
-    int layoutPosition(qsizetype position);
+    // Where position stands in the layout of piece, counting any composed text before it.
+    int layoutPosition(const Piece &piece, qsizetype position) const;
 
 private:
+    bool isLong(qsizetype line) const;
+    // Characters in each row of a long line.
+    qsizetype longRowLength() const;
+    qsizetype longRowStart(qsizetype line, qsizetype lineStart, int row) const;
+    const QTextLayout &layout(qsizetype line);
+    Piece longPiece(qsizetype line, int row);
+    // formatShift: where the text starts in its line, which the composing formats count from.
+    std::unique_ptr<QTextLayout> lay(const QString &text, int preedit, int formatShift, bool wrap);
+
     const TextStorage &m_storage;
     QFont m_font;
     qreal m_wrapWidth = 0;
@@ -65,6 +98,8 @@ private:
     mutable qreal m_averageCharWidth = 0;
     qreal m_widest = 0;
     std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
+    // Rows of long lines, by line and row.
+    std::map<std::pair<qsizetype, int>, std::unique_ptr<QTextLayout>> m_longRows;
     qsizetype m_preeditLine = -1;
     int m_preeditPosition = 0;
     QString m_preeditText;

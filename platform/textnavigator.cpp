@@ -3,6 +3,13 @@
 #include <QKeyEvent>
 #include <QTextLine>
 
+namespace {
+
+// Farther than any word reaches.
+constexpr qsizetype WordReach = 4096;
+
+} // namespace
+
 TextNavigator::TextNavigator(const TextStorage &storage, TextLayouts &layouts)
     : m_storage(storage)
     , m_layouts(layouts)
@@ -11,17 +18,16 @@ TextNavigator::TextNavigator(const TextStorage &storage, TextLayouts &layouts)
 qsizetype TextNavigator::inLayout(qsizetype position, QTextLayout::CursorMode mode, bool forward)
 {
     const qsizetype line = m_storage.lineOf(position);
-    const qsizetype start = m_storage.lineStart(line);
-    const qsizetype end = m_storage.lineEnd(line);
-    if (forward && position == end)
+    if (forward && position == m_storage.lineEnd(line))
         return std::min(position + 1, m_storage.length());
-    if (!forward && position == start)
+    if (!forward && position == m_storage.lineStart(line))
         return std::max<qsizetype>(position - 1, 0);
-    const QTextLayout &layout = m_layouts.layout(line);
-    const int offset = int(position - start);
-    return start
-        + (forward ? layout.nextCursorPosition(offset, mode)
-                   : layout.previousCursorPosition(offset, mode));
+    // Going back from the start of a row of a long line goes through the row before it.
+    const TextLayouts::Piece piece = m_layouts.pieceAt(forward ? position : position - 1);
+    const int offset = int(position - piece.start);
+    return piece.start
+        + (forward ? piece.layout->nextCursorPosition(offset, mode)
+                   : piece.layout->previousCursorPosition(offset, mode));
 }
 
 qsizetype TextNavigator::nextCharacter(qsizetype position)
@@ -56,47 +62,55 @@ qsizetype TextNavigator::previousWord(qsizetype position)
 
 qsizetype TextNavigator::rowStart(qsizetype position)
 {
-    const qsizetype line = m_storage.lineOf(position);
-    const qsizetype start = m_storage.lineStart(line);
-    const QTextLine row = m_layouts.layout(line).lineForTextPosition(int(position - start));
-    return row.isValid() ? start + row.textStart() : start;
+    const TextLayouts::Piece piece = m_layouts.pieceAt(position);
+    const QTextLine row = piece.layout->lineForTextPosition(int(position - piece.start));
+    return row.isValid() ? piece.start + row.textStart() : piece.start;
 }
 
 qsizetype TextNavigator::rowEnd(qsizetype position)
 {
-    const qsizetype line = m_storage.lineOf(position);
-    const qsizetype start = m_storage.lineStart(line);
-    const QTextLayout &layout = m_layouts.layout(line);
-    const QTextLine row = layout.lineForTextPosition(int(position - start));
+    const TextLayouts::Piece piece = m_layouts.pieceAt(position);
+    const QTextLayout &layout = *piece.layout;
+    const QTextLine row = layout.lineForTextPosition(int(position - piece.start));
     if (!row.isValid())
-        return m_storage.lineEnd(line);
-    qsizetype end = start + row.textStart() + row.textLength();
+        return piece.end;
+    qsizetype end = piece.start + row.textStart() + row.textLength();
     // A wrapped row ends after the space it broke at; the caret belongs before it.
-    if (row.lineNumber() < layout.lineCount() - 1 && end > start && m_storage.at(end - 1).isSpace())
+    if (row.lineNumber() < layout.lineCount() - 1 && end > piece.start
+        && m_storage.at(end - 1).isSpace())
         --end;
-    return std::min(end, m_storage.lineEnd(line));
+    return std::min(end, lastInRow(piece));
+}
+
+qsizetype TextNavigator::lastInRow(const TextLayouts::Piece &piece) const
+{
+    // Where two rows of a long line meet, the position shows at the start of the later one;
+    // the caret stays in its row one character earlier.
+    if (piece.lastOfLine || piece.end == piece.start)
+        return piece.end;
+    return std::max(piece.start, previousCodePoint(piece.end));
 }
 
 qreal TextNavigator::x(qsizetype position)
 {
-    const qsizetype line = m_storage.lineOf(position);
-    const QTextLayout &layout = m_layouts.layout(line);
-    const int offset = m_layouts.layoutPosition(position);
-    const QTextLine row = layout.lineForTextPosition(offset);
+    const TextLayouts::Piece piece = m_layouts.pieceAt(position);
+    const int offset = m_layouts.layoutPosition(piece, position);
+    const QTextLine row = piece.layout->lineForTextPosition(offset);
     return row.isValid() ? row.cursorToX(offset) : 0;
 }
 
 qsizetype TextNavigator::positionInRow(TextLayouts::Row row, qreal x)
 {
-    const QTextLayout &layout = m_layouts.layout(row.line);
-    const qsizetype start = m_storage.lineStart(row.line);
-    const QTextLine textLine = layout.lineAt(std::min(row.visual, layout.lineCount() - 1));
+    const TextLayouts::Piece piece = m_layouts.pieceOf(row);
+    const QTextLayout &layout = *piece.layout;
+    const QTextLine textLine
+        = layout.lineAt(std::clamp(row.visual - piece.firstRow, 0, layout.lineCount() - 1));
     if (!textLine.isValid())
-        return start;
+        return piece.start;
     int offset = textLine.xToCursor(x);
-    if (row.line == m_layouts.preeditLine() && offset > m_layouts.preeditPosition())
-        offset = std::max(m_layouts.preeditPosition(), offset - m_layouts.preeditLength());
-    return std::min(start + offset, m_storage.lineEnd(row.line));
+    if (piece.preedit >= 0 && offset > piece.preedit)
+        offset = std::max(piece.preedit, offset - m_layouts.preeditLength());
+    return std::min(piece.start + offset, lastInRow(piece));
 }
 
 qsizetype TextNavigator::verticalMove(qsizetype position, qsizetype rows, qreal x)
@@ -120,8 +134,10 @@ TextNavigator::Kind TextNavigator::kindOf(QChar unit)
 std::pair<qsizetype, qsizetype> TextNavigator::wordAt(qsizetype position) const
 {
     const qsizetype line = m_storage.lineOf(position);
-    const qsizetype start = m_storage.lineStart(line);
-    const QString text = m_storage.lineText(line);
+    // Words are looked for near position only, so a line of megabytes is not copied.
+    const qsizetype start = std::max(m_storage.lineStart(line), position - WordReach);
+    const QString text
+        = m_storage.mid(start, std::min(m_storage.lineEnd(line), position + WordReach) - start);
     qsizetype at = position - start;
     // A position just after a word still names that word, as at the end of a line.
     if ((at >= text.size() || kindOf(text.at(at)) == Kind::Space) && at > 0

@@ -49,6 +49,7 @@ private:
     enum class Kind { Word, Space, Punctuation };
     static Kind kindOf(QChar unit);
     qsizetype inLayout(qsizetype position, QTextLayout::CursorMode mode, bool forward);
+    qsizetype lastInRow(const TextLayouts::Piece &piece) const;
 
     const TextStorage &m_storage;
     TextLayouts &m_layouts;

@@ -86,10 +86,13 @@ void TextViewport::updateScrollBars(bool wrapped)
     vertical->setValue(int(m_top.line));
     QScrollBar *horizontal = m_area.horizontalScrollBar();
     if (wrapped) {
-        horizontal->setRange(0, 0);
+        // Wrapped rows fit; only the rows of a long line, cut by their length, may not.
+        horizontal->setRange(0, std::max(0, int(std::ceil(m_layouts.widestLine())) - textWidth()));
     } else {
-        // Lines not yet laid out are guessed from their length, so the bar reaches them.
-        const qreal estimate = m_storage.longestLine() * m_layouts.averageCharWidth();
+        // Lines not yet laid out are guessed from their length, so the bar reaches them. Long
+        // lines are cut into rows shorter than that.
+        const qreal estimate = std::min(m_storage.longestLine(), TextLayouts::LongLine)
+            * m_layouts.averageCharWidth();
         const qreal widest = std::max(m_layouts.widestLine(), estimate);
         const int width
             = int(std::min<qreal>(std::ceil(widest), std::numeric_limits<int>::max() / 2));
@@ -117,8 +120,6 @@ void TextViewport::showPosition(qsizetype position, bool wrapped)
         scrollToRow(row);
     else if (rowBefore(m_top, lowestTop))
         scrollToRow(lowestTop);
-    if (wrapped)
-        return;
     const int x = int(m_navigator.x(at));
     const int available = textWidth();
     QScrollBar *horizontal = m_area.horizontalScrollBar();
@@ -183,36 +184,40 @@ void TextViewport::paint(QPainter &painter, const QRect &exposed, const Marks &m
     // Rows of the top line that are scrolled away stay out of the margin above the text.
     const QRectF rows
         = QRectF(0, TopMargin + 1, m_area.viewport()->width(), bottom) & QRectF(exposed);
-    qsizetype lineStart = m_storage.lineStart(m_top.line);
     int y = TopMargin;
     for (qsizetype line = m_top.line; line < m_storage.lineCount() && y < bottom; ++line) {
-        const QTextLayout &layout = m_layouts.layout(line);
-        const int firstRow = line == m_top.line ? m_top.visual : 0;
-        const QPointF origin(left, y - firstRow * height);
-        const qsizetype lineEnd = lineStart + layout.text().size();
-        QList<QTextLayout::FormatRange> selections;
-        if (from < to && from <= lineEnd && to > lineStart) {
-            const qsizetype start = std::max(from, lineStart) - lineStart;
-            selections.append(
-                { int(start), int(std::min(to, lineEnd) - lineStart - start), selected });
+        const int rowCount = m_layouts.rows(line);
+        for (int row = line == m_top.line ? m_top.visual : 0; row < rowCount && y < bottom;) {
+            const TextLayouts::Piece piece = m_layouts.pieceOf({ line, row });
+            const QTextLayout &layout = *piece.layout;
+            // Rows of the layout above the view.
+            const int above = row - piece.firstRow;
+            const QPointF origin(left, y - above * height);
+            QList<QTextLayout::FormatRange> selections;
+            if (from < to && from <= piece.end && to > piece.start) {
+                const qsizetype start = std::max(from, piece.start) - piece.start;
+                selections.append(
+                    { int(start), int(std::min(to, piece.end) - piece.start - start), selected });
+            }
+            layout.draw(&painter, origin, selections, rows);
+            if (piece.lastOfLine && from <= piece.end && to > piece.end && layout.lineCount() > 0) {
+                // The selected line break, as a space-wide mark after the last row.
+                const QTextLine lastRow = layout.lineAt(layout.lineCount() - 1);
+                const QRectF mark(origin.x() + lastRow.naturalTextWidth(),
+                    origin.y() + lastRow.y(),
+                    QFontMetricsF(m_area.font()).horizontalAdvance(QLatin1Char(' ')),
+                    height);
+                painter.fillRect(mark, selected.background());
+            }
+            if (marks.caret >= piece.start
+                && (marks.caret < piece.end || (piece.lastOfLine && marks.caret == piece.end))) {
+                const int position = marks.composedCaret >= 0 ? piece.preedit + marks.composedCaret
+                                                              : int(marks.caret - piece.start);
+                layout.drawCursor(&painter, origin, position, 1);
+            }
+            const int shown = std::max(1, layout.lineCount()) - above;
+            y += shown * height;
+            row += shown;
         }
-        layout.draw(&painter, origin, selections, rows);
-        if (from <= lineEnd && to > lineEnd && layout.lineCount() > 0) {
-            // The selected line break, as a space-wide mark after the last row.
-            const QTextLine lastRow = layout.lineAt(layout.lineCount() - 1);
-            const QRectF mark(origin.x() + lastRow.naturalTextWidth(),
-                origin.y() + lastRow.y(),
-                QFontMetricsF(m_area.font()).horizontalAdvance(QLatin1Char(' ')),
-                height);
-            painter.fillRect(mark, selected.background());
-        }
-        if (marks.caret >= lineStart && marks.caret <= lineEnd) {
-            const int position = marks.composedCaret >= 0
-                ? m_layouts.preeditPosition() + marks.composedCaret
-                : int(marks.caret - lineStart);
-            layout.drawCursor(&painter, origin, position, 1);
-        }
-        y += (std::max(1, layout.lineCount()) - firstRow) * height;
-        lineStart = lineEnd + 1;
     }
 }

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void pastingWhileComposingStartsTheCompositionAgain();
     void editsKeepEveryLineInItsPlace();
     void dragAfterADoubleClickGoesByWords();
+    void longLinesAreShownInRowsOfTheirOwn();
 
 private:
     QString numberedLines(int count) const;
@@ -326,6 +327,8 @@ void TestTextView::editsKeepEveryLineInItsPlace()
     QStringList lines;
     for (int line = 0; line < 80; ++line)
         lines << QStringLiteral("line %1 ").arg(line).repeated(1 + line % 9);
+    // A line too long to lay out whole, shown in rows of its own.
+    lines[40] = QStringLiteral("long ").repeated(4100);
     m_box->setText(lines.join(QLatin1Char('\n')));
     TextControl fresh(m_window.get());
     fresh.setGeometry(m_box->geometry());
@@ -376,7 +379,12 @@ void TestTextView::editsKeepEveryLineInItsPlace()
              ++line) {
             const qsizetype start = text.lineStart(line);
             const qsizetype end = text.lineEnd(line);
-            for (const qsizetype position : { start, (start + end) / 2, end }) {
+            QList<qsizetype> positions = { start, (start + end) / 2, end };
+            for (qsizetype near = std::max<qsizetype>(start, caret - 1500);
+                 near <= std::min<qsizetype>(end, caret + 1500);
+                 near += 97)
+                positions.append(near);
+            for (const qsizetype position : std::as_const(positions)) {
                 const QRect shown = m_box->cursorRect(int(position));
                 const QRect expected = fresh.cursorRect(int(position));
                 // Rows outside the view have no place to compare; each control scrolled only
@@ -431,6 +439,72 @@ void TestTextView::dragAfterADoubleClickGoesByWords()
     dragTo(at(3));
     QCOMPARE(m_box->selectedText(), QStringLiteral("lp"));
     QTest::mouseRelease(view, Qt::LeftButton, {}, at(3));
+}
+
+void TestTextView::longLinesAreShownInRowsOfTheirOwn()
+{
+    // A surrogate pair where the first two rows meet stays whole in the first.
+    const QString pair = QString::fromUcs4(U"\U0001F600");
+    const QString longLine
+        = QString(999, QLatin1Char('x')) + pair + QString(24000, QLatin1Char('y'));
+    m_box->setText(longLine + QStringLiteral("\nshort"));
+    const int shortLine = int(longLine.size()) + 1;
+    const int top = m_box->cursorRect(0).top();
+    const int rowHeight = m_box->cursorRect(1001).top() - top;
+    QVERIFY(rowHeight >= QFontMetrics(m_box->font()).height() - 1);
+    QCOMPARE(m_box->cursorRect(999).top(), top);
+    QCOMPARE(m_box->cursorRect(1000).top(), top);
+    QCOMPARE(m_box->cursorRect(1001).left(), m_box->cursorRect(0).left());
+    QCOMPARE(m_box->cursorRect(2001).top(), top + 2 * rowHeight);
+
+    // Keys go by those rows; the end of a row is before its last character, since the
+    // position after it is the start of the next row.
+    const auto pressAt = [this](int position, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        m_box->select(position, position);
+        QTest::keyClick(m_box, key, modifiers);
+        return m_box->caretPosition();
+    };
+    QCOMPARE(pressAt(5, Qt::Key_End), 999);
+    QCOMPARE(pressAt(999, Qt::Key_Right), 1001);
+    QCOMPARE(pressAt(1001, Qt::Key_Left), 999);
+    QCOMPARE(pressAt(1500, Qt::Key_Home), 1001);
+    QCOMPARE(pressAt(1006, Qt::Key_Down), 2005);
+    QCOMPARE(pressAt(2005, Qt::Key_Up), 1006);
+    QCOMPARE(pressAt(1500, Qt::Key_End, Qt::ControlModifier), shortLine + 5);
+    QCOMPARE(m_box->cursorRect(shortLine).top(), m_box->cursorRect(25000).top() + rowHeight);
+    QVERIFY(m_box->cursorRect(shortLine).bottom() < m_box->viewport()->height());
+
+    // Typing near the start moves every later character into its new row: the pair is no
+    // longer where the rows meet.
+    m_box->select(10, 10);
+    QTest::keyClicks(m_box, QStringLiteral("ab"));
+    QCOMPARE(m_box->text().mid(10, 3), QStringLiteral("abx"));
+    m_box->showPosition(0);
+    const int typedTop = m_box->cursorRect(0).top();
+    QCOMPARE(m_box->cursorRect(999).top(), typedTop);
+    QCOMPARE(m_box->cursorRect(1000).top(), typedTop + rowHeight);
+
+    // Input methods see the text near the caret only, with the caret where it is in it.
+    m_box->select(12000, 12000);
+    const QString surrounding = m_box->inputMethodQuery(Qt::ImSurroundingText).toString();
+    const int inSurrounding = m_box->inputMethodQuery(Qt::ImCursorPosition).toInt();
+    QVERIFY(surrounding.size() <= 2001);
+    QCOMPARE(surrounding.mid(inSurrounding - 3, 6), m_box->text().mid(12000 - 3, 6));
+
+    // Wrapped, the rows hold as many characters as fit the width, and every one is reachable.
+    m_box->setWordWrap(true);
+    QTest::keyClick(m_box, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_box->caretPosition(), m_box->textLength());
+    QVERIFY(m_box->cursorRect(m_box->textLength()).bottom() < m_box->viewport()->height());
+    m_box->showPosition(0);
+    const int width = m_box->viewport()->width();
+    int rows = 0;
+    for (int position = 0; position < 600; ++position) {
+        const QRect caret = m_box->cursorRect(position);
+        QVERIFY(caret.left() < width);
+        rows = std::max(rows, (caret.top() - typedTop) / rowHeight + 1);
+    }
+    QVERIFY(rows >= 600 / (width / int(m_advance)));
 }
 
 OMRIK_TEST_MAIN(TestTextView)
