@@ -14,7 +14,7 @@ constexpr std::size_t KeptLayouts = 2000;
 constexpr qreal UnwrappedWidth = 1 << 24;
 // Characters in a row of a long line that is not wrapped: a row costs little to lay out
 // again after each keystroke, and a screenful of them still less than a frame.
-constexpr qsizetype UnwrappedLongRow = 1000;
+constexpr qsizetype UnwrappedLongRow = 500;
 
 // A line separator would end the row inside the layout; it is shown as a visible mark of the
 // same length, so positions in the layout stay those of the text.

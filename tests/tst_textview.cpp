@@ -446,16 +446,17 @@ void TestTextView::longLinesAreShownInRowsOfTheirOwn()
     // A surrogate pair where the first two rows meet stays whole in the first.
     const QString pair = QString::fromUcs4(U"\U0001F600");
     const QString longLine
-        = QString(999, QLatin1Char('x')) + pair + QString(24000, QLatin1Char('y'));
+        = QString(499, QLatin1Char('x')) + pair + QString(24500, QLatin1Char('y'));
     m_box->setText(longLine + QStringLiteral("\nshort"));
     const int shortLine = int(longLine.size()) + 1;
+    // Rows of 500 characters when not wrapped.
     const int top = m_box->cursorRect(0).top();
-    const int rowHeight = m_box->cursorRect(1001).top() - top;
+    const int rowHeight = m_box->cursorRect(501).top() - top;
     QVERIFY(rowHeight >= QFontMetrics(m_box->font()).height() - 1);
-    QCOMPARE(m_box->cursorRect(999).top(), top);
-    QCOMPARE(m_box->cursorRect(1000).top(), top);
-    QCOMPARE(m_box->cursorRect(1001).left(), m_box->cursorRect(0).left());
-    QCOMPARE(m_box->cursorRect(2001).top(), top + 2 * rowHeight);
+    QCOMPARE(m_box->cursorRect(499).top(), top);
+    QCOMPARE(m_box->cursorRect(500).top(), top);
+    QCOMPARE(m_box->cursorRect(501).left(), m_box->cursorRect(0).left());
+    QCOMPARE(m_box->cursorRect(1001).top(), top + 2 * rowHeight);
 
     // Keys go by those rows; the end of a row is before its last character, since the
     // position after it is the start of the next row.
@@ -464,13 +465,13 @@ void TestTextView::longLinesAreShownInRowsOfTheirOwn()
         QTest::keyClick(m_box, key, modifiers);
         return m_box->caretPosition();
     };
-    QCOMPARE(pressAt(5, Qt::Key_End), 999);
-    QCOMPARE(pressAt(999, Qt::Key_Right), 1001);
-    QCOMPARE(pressAt(1001, Qt::Key_Left), 999);
-    QCOMPARE(pressAt(1500, Qt::Key_Home), 1001);
-    QCOMPARE(pressAt(1006, Qt::Key_Down), 2005);
-    QCOMPARE(pressAt(2005, Qt::Key_Up), 1006);
-    QCOMPARE(pressAt(1500, Qt::Key_End, Qt::ControlModifier), shortLine + 5);
+    QCOMPARE(pressAt(5, Qt::Key_End), 499);
+    QCOMPARE(pressAt(499, Qt::Key_Right), 501);
+    QCOMPARE(pressAt(501, Qt::Key_Left), 499);
+    QCOMPARE(pressAt(700, Qt::Key_Home), 501);
+    QCOMPARE(pressAt(506, Qt::Key_Down), 1005);
+    QCOMPARE(pressAt(1005, Qt::Key_Up), 506);
+    QCOMPARE(pressAt(700, Qt::Key_End, Qt::ControlModifier), shortLine + 5);
     QCOMPARE(m_box->cursorRect(shortLine).top(), m_box->cursorRect(25000).top() + rowHeight);
     QVERIFY(m_box->cursorRect(shortLine).bottom() < m_box->viewport()->height());
 
@@ -481,8 +482,8 @@ void TestTextView::longLinesAreShownInRowsOfTheirOwn()
     QCOMPARE(m_box->text().mid(10, 3), QStringLiteral("abx"));
     m_box->showPosition(0);
     const int typedTop = m_box->cursorRect(0).top();
-    QCOMPARE(m_box->cursorRect(999).top(), typedTop);
-    QCOMPARE(m_box->cursorRect(1000).top(), typedTop + rowHeight);
+    QCOMPARE(m_box->cursorRect(499).top(), typedTop);
+    QCOMPARE(m_box->cursorRect(500).top(), typedTop + rowHeight);
 
     // Input methods see the text near the caret only, with the caret where it is in it.
     m_box->select(12000, 12000);
