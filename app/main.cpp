@@ -14,6 +14,13 @@ namespace {
 // asks for another path and this read goes unused.
 std::unique_ptr<DocumentRead> startReading(FileStore &files, int argc, char *argv[])
 {
+#ifdef Q_OS_WIN
+    // Qt takes the arguments from the wide command line there; argv may name another file.
+    Q_UNUSED(files);
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return nullptr;
+#else
     QStringList arguments;
     for (int index = 0; index < argc; ++index)
         arguments.append(QString::fromLocal8Bit(argv[index]));
@@ -21,6 +28,7 @@ std::unique_ptr<DocumentRead> startReading(FileStore &files, int argc, char *arg
     if (path.isEmpty())
         return nullptr;
     return std::make_unique<DocumentRead>(files, path);
+#endif
 }
 
 } // namespace
@@ -28,12 +36,14 @@ std::unique_ptr<DocumentRead> startReading(FileStore &files, int argc, char *arg
 int main(int argc, char *argv[])
 {
     DiskFileStore files;
-    const std::unique_ptr<DocumentRead> started = startReading(files, argc, argv);
+    std::unique_ptr<DocumentRead> started = startReading(files, argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OmrikNote"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/omriknote.xpm")));
     Form1 window(PlatformServices::desktop());
     window.startUp(QApplication::arguments(), started.get());
+    // A read that went unused holds a whole document.
+    started.reset();
     window.show();
     return app.exec();
 }

@@ -84,6 +84,13 @@ def peak_kib(pid):
     return 0
 
 
+def in_session(process, session):
+    try:
+        return int(stat_fields(process)[3]) == session
+    except (OSError, ValueError):
+        return False
+
+
 def session_members(session):
     members = []
     for entry in os.listdir("/proc"):
@@ -351,7 +358,9 @@ def measure(editor, program, document, pinger, windows, timeout):
             samples.append((now, cpu))
 
             if result["titled"] is None or window is None:
-                visible = windows.visible()
+                # Windows of an earlier run may take a moment to vanish after it was killed.
+                visible = [(w, owner) for w, owner in windows.visible()
+                           if owner is None or in_session(owner, pid)]
                 named = [w for w, _ in visible
                          if re.search(title_pattern, windows.name(w), re.IGNORECASE)]
                 if named and result["titled"] is None:

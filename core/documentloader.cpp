@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QThread>
 #include <QWidget>
 
@@ -53,23 +54,37 @@ DocumentRead::DocumentRead(FileStore &files, const QString &path)
     : m_path(path)
     , m_quickUntil(QuickRead)
 {
-    m_worker.reset(QThread::create([this, &files] {
-        Result<QByteArray> bytes = files.readFile(m_path);
-        finish(bytes.ok() ? loadDocument(std::move(bytes.value()))
-                          : Result<LoadedDocument>(bytes.failure()));
-    }));
-    m_worker->start();
+    // The first thread Qt meets becomes its main thread: that must be this one, not the reader.
+    QThread::currentThread();
+    const auto read = [this, &files] {
+        try {
+            Result<QByteArray> bytes = files.readFile(m_path);
+            finish(bytes.ok() ? loadDocument(std::move(bytes.value()))
+                              : Result<LoadedDocument>(bytes.failure()));
+        } catch (const std::bad_alloc &) {
+            finish(Failure { FailureNumber::OutOfMemory, QStringLiteral("Out of memory") });
+        }
+    };
+    // A plain thread: a QThread would set up an event loop of its own, which looks at the
+    // application object while the program may still be making it.
+    try {
+        m_worker = std::thread(read);
+    } catch (const std::system_error &) {
+        read();
+    }
 }
 
 DocumentRead::~DocumentRead()
 {
-    m_worker->wait();
+    if (m_worker.joinable())
+        m_worker.join();
 }
 
 void DocumentRead::finish(Result<LoadedDocument> result)
 {
     const QMutexLocker locker(&m_lock);
     m_result.emplace(std::move(result));
+    m_done.wakeAll();
     // The reader may have started waiting at any moment; under the lock it either sees the
     // result or is told that it is there.
     if (m_waiting)
@@ -78,23 +93,30 @@ void DocumentRead::finish(Result<LoadedDocument> result)
 
 Result<LoadedDocument> DocumentRead::take()
 {
+    QMutexLocker locker(&m_lock);
     // A read started long before it was asked for has had its moment; when it is still going
     // on, the window shows at once.
-    if (!m_worker->wait(m_quickUntil)) {
+    while (!m_result && m_done.wait(&m_lock, m_quickUntil)) { }
+    if (!m_result) {
+        locker.unlock();
         const BusyPointer busy;
         CloseDeferral deferral;
         QCoreApplication::instance()->installEventFilter(&deferral);
         QEventLoop waiting;
-        QMutexLocker locker(&m_lock);
+        locker.relock();
         if (!m_result) {
             m_waiting = &waiting;
+            const auto stopWaiting = qScopeGuard([this, &locker] {
+                locker.relock();
+                m_waiting = nullptr;
+            });
             locker.unlock();
             waiting.exec(QEventLoop::ExcludeUserInputEvents);
-            locker.relock();
-            m_waiting = nullptr;
         }
+        // The loop may also have ended because the program is quitting.
+        while (!m_result)
+            m_done.wait(&m_lock);
     }
-    m_worker->wait();
     Q_ASSERT(m_result);
     Result<LoadedDocument> result = std::move(*m_result);
     m_result.reset();

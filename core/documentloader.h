@@ -5,12 +5,12 @@
 
 #include <QDeadlineTimer>
 #include <QMutex>
+#include <QWaitCondition>
 
-#include <memory>
 #include <optional>
+#include <thread>
 
 class QEventLoop;
-class QThread;
 
 // A document read and decoded on a worker thread from the moment this is made. The program
 // starts reading the file named on its command line this way while Qt itself starts.
@@ -38,8 +38,9 @@ private:
     const QDeadlineTimer m_quickUntil;
     QMutex m_lock;
     std::optional<Result<LoadedDocument>> m_result;
+    QWaitCondition m_done;
     QEventLoop *m_waiting = nullptr; // guarded by m_lock
-    std::unique_ptr<QThread> m_worker;
+    std::thread m_worker;
 };
 
 // Reads and decodes a document on a worker thread and waits for it as DocumentRead::take does.

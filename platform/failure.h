@@ -23,6 +23,7 @@ struct Failure
 };
 
 namespace FailureNumber {
+constexpr int OutOfMemory = 7;
 constexpr int BadFileName = 52;
 constexpr int FileNotFound = 53;
 constexpr int DeviceIO = 57;

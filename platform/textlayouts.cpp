@@ -96,26 +96,32 @@ void TextLayouts::clear()
 
 void TextLayouts::edited(qsizetype first, qsizetype lastBefore, qsizetype lineShift)
 {
+    // The line being composed in goes too: the composed text is drawn into its layout, and
+    // the edit may have given its number to another line.
+    const auto dropped = [&](qsizetype line) {
+        return (line >= first && line <= lastBefore) || line == m_preeditLine;
+    };
+    if (lineShift == 0) {
+        // Typing within a line: nothing is renumbered.
+        for (auto it = m_layouts.begin(); it != m_layouts.end();)
+            it = dropped(it->first) ? m_layouts.erase(it) : std::next(it);
+        for (auto it = m_longRows.begin(); it != m_longRows.end();)
+            it = dropped(it->first.first) ? m_longRows.erase(it) : std::next(it);
+        return;
+    }
     std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> kept;
     kept.reserve(m_layouts.size());
     for (auto &[line, layout] : m_layouts) {
-        // The composed text stays with its line number, not with the line's text.
-        if (line == m_preeditLine)
-            continue;
-        if (line < first)
-            kept.emplace(line, std::move(layout));
-        else if (line > lastBefore)
-            kept.emplace(line + lineShift, std::move(layout));
+        if (!dropped(line))
+            kept.emplace(line > lastBefore ? line + lineShift : line, std::move(layout));
     }
     m_layouts = std::move(kept);
     std::map<std::pair<qsizetype, int>, std::unique_ptr<QTextLayout>> keptRows;
     for (auto &[row, layout] : m_longRows) {
-        if (row.first == m_preeditLine)
-            continue;
-        if (row.first < first)
-            keptRows.emplace(row, std::move(layout));
-        else if (row.first > lastBefore)
-            keptRows.emplace(std::make_pair(row.first + lineShift, row.second), std::move(layout));
+        if (!dropped(row.first)) {
+            const qsizetype line = row.first > lastBefore ? row.first + lineShift : row.first;
+            keptRows.emplace(std::make_pair(line, row.second), std::move(layout));
+        }
     }
     m_longRows = std::move(keptRows);
 }

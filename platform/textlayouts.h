@@ -9,8 +9,8 @@
 #include <memory>
 #include <unordered_map>
 
-// Lays out only the lines that are looked at, one QTextLayout per line, and forgets them when
-// the text, the font or the width changes. Every visual row has the same height, so where a
+// Lays out only the lines that are looked at, one QTextLayout per line. An edit forgets the
+// layouts of the lines it touched; a new font or width forgets them all. Every visual row has the same height, so where a
 // line stands never depends on the layout of the lines above it, and a document of any size
 // scrolls by its lines.
 //

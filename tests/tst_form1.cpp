@@ -469,6 +469,21 @@ void TestForm1::commandLineFileAlreadyBeingRead()
     w->form->startUp({ QStringLiteral("OmrikNote"), named }, &elsewhere);
     QCOMPARE(w->form->textBox()->text(), QStringLiteral("on disk\n"));
     QCOMPARE(w->form->document().CurrentFile(), named);
+
+    // While the association question is open the file may change; what was read before it is
+    // not shown, and a save cannot put the old text back.
+    w = std::make_unique<FakeWindow>();
+    const QString changing = w->writeFile(QStringLiteral("changing.txt"), "old text\r\n");
+    GatedFileStore before("old text\r\n");
+    before.open();
+    DocumentRead beforeQuestion(before, changing);
+    w->onModal = [&](QDialog &dialog) {
+        w->writeFile(QStringLiteral("changing.txt"), "new text\r\n");
+        dialog.close();
+    };
+    w->form->startUp({ QStringLiteral("OmrikNote"), changing }, &beforeQuestion);
+    QCOMPARE(w->modalsShown, QStringList { QStringLiteral("Form2") });
+    QCOMPARE(w->form->textBox()->text(), QStringLiteral("new text\n"));
 }
 
 void TestForm1::startUpAppliesStoredSettings()

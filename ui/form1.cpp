@@ -211,6 +211,8 @@ void Form1::startUp(const QStringList &arguments, DocumentRead *started)
     if (stored.checkDefault) {
         m_associationPrompt = Form2::runCheck(
             *m_services.registry, *m_settings, m_services.programFolder, m_services.showModal);
+        // The question may stay open for long; the file may have changed since it was read.
+        started = nullptr;
     }
     // A document that takes more than a moment to read lets events run meanwhile; the window
     // then shows at once, so it never looks hung. A quick one is there before the window.
