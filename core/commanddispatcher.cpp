@@ -116,8 +116,11 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::openDocument()
 
 MaybeFailure CommandDispatcher::readDocumentFile(const QString &path, DocumentRead *started)
 {
-    Result<LoadedDocument> read
-        = started && started->path() == path ? started->take() : readDocument(m_files, path);
+    const bool useStarted = started && started->path() == path;
+    // What another read holds is let go before this one needs as much again.
+    if (started && !useStarted)
+        started->discard();
+    Result<LoadedDocument> read = useStarted ? started->take() : readDocument(m_files, path);
     if (!read.ok())
         return read.failure();
     LoadedDocument &document = read.value();

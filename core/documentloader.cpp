@@ -123,6 +123,13 @@ Result<LoadedDocument> DocumentRead::take()
     return result;
 }
 
+void DocumentRead::discard()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+    m_result.reset();
+}
+
 Result<LoadedDocument> readDocument(FileStore &files, const QString &path)
 {
     return DocumentRead(files, path).take();

@@ -30,6 +30,8 @@ public:
     // answering the window system meanwhile; the user's input waits until the document is
     // there, so nothing can act on a half-opened file.
     Result<LoadedDocument> take();
+    // Lets go of what was read, once the reader is done.
+    void discard();
 
 private:
     void finish(Result<LoadedDocument> result);

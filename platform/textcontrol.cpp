@@ -661,7 +661,27 @@ void TextControl::paintEvent(QPaintEvent *event)
         marks.caret = m_caret;
     if (!m_preedit.isEmpty())
         marks.composedCaret = m_preeditCaret;
+    const qreal widest = m_layouts.widestLine();
     m_viewport.paint(painter, event->rect(), marks);
+    // Rows laid out for the first time may be wider than the horizontal bar reaches.
+    if (m_layouts.widestLine() > widest)
+        QMetaObject::invokeMethod(this, &TextControl::updateScrollBars, Qt::QueuedConnection);
+}
+
+// The vertical bar counts lines, which may be many rows each; the wheel goes by rows.
+void TextControl::wheelEvent(QWheelEvent *event)
+{
+    const QPoint delta = event->angleDelta();
+    if (std::abs(delta.y()) <= std::abs(delta.x()) || (event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    m_wheelRemainder += delta.y() * QApplication::wheelScrollLines();
+    const int rows = m_wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelRemainder -= rows * QWheelEvent::DefaultDeltasPerStep;
+    if (rows != 0)
+        m_viewport.scrollBy(-rows);
+    event->accept();
 }
 
 void TextControl::inputMethodEvent(QInputMethodEvent *event)
@@ -704,8 +724,10 @@ QVariant TextControl::inputMethodQuery(Qt::InputMethodQuery query) const
     // Input methods are told about the text near the caret, not about a whole line or
     // selection of megabytes, which some would copy on every keystroke.
     const qsizetype line = m_storage.lineOf(m_caret);
-    const qsizetype from = std::max(m_storage.lineStart(line), m_caret - SurroundingReach);
-    const qsizetype to = std::min(m_storage.lineEnd(line), m_caret + SurroundingReach);
+    const qsizetype from = m_storage.wholeCodePoint(
+        std::max(m_storage.lineStart(line), m_caret - SurroundingReach), true);
+    const qsizetype to = m_storage.wholeCodePoint(
+        std::min(m_storage.lineEnd(line), m_caret + SurroundingReach), false);
     switch (query) {
     case Qt::ImEnabled:
         return true;
@@ -720,7 +742,10 @@ QVariant TextControl::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImSurroundingText:
         return m_storage.mid(from, to - from);
     case Qt::ImCurrentSelection:
-        return m_storage.mid(selStart(), std::min<qsizetype>(selLength(), SurroundingReach));
+        return m_storage.mid(selStart(),
+            m_storage.wholeCodePoint(
+                selStart() + std::min<qsizetype>(selLength(), SurroundingReach), false)
+                - selStart());
     case Qt::ImHints:
         return int(inputMethodHints());
     default:

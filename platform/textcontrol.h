@@ -76,6 +76,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -130,6 +131,8 @@ private:
     // The word a double-click selected; a drag that follows goes by words from it.
     std::pair<qsizetype, qsizetype> m_clickedWord { -1, -1 };
     bool m_selecting = false;
+    // Wheel movement short of a row, as touchpads send it.
+    int m_wheelRemainder = 0;
     bool m_menuOpen = false;
     bool m_composing = false;
     quint64 m_revision = 0;

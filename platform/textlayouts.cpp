@@ -1,6 +1,7 @@
 #include "platform/textlayouts.h"
 
 #include <QFontMetricsF>
+#include <QTextBoundaryFinder>
 #include <QTextOption>
 
 #include <algorithm>
@@ -15,6 +16,8 @@ constexpr qreal UnwrappedWidth = 1 << 24;
 // Characters in a row of a long line that is not wrapped: a row costs little to lay out
 // again after each keystroke, and a screenful of them still less than a frame.
 constexpr qsizetype UnwrappedLongRow = 500;
+// Farther than the characters of a row's first cluster reach back before it.
+constexpr qsizetype ClusterReach = 32;
 
 // A line separator would end the row inside the layout; it is shown as a visible mark of the
 // same length, so positions in the layout stay those of the text.
@@ -144,17 +147,26 @@ qsizetype TextLayouts::longRowLength() const
 {
     if (!wraps())
         return UnwrappedLongRow;
-    return std::max<qsizetype>(8, qsizetype(m_wrapWidth / averageCharWidth()));
+    return std::max<qsizetype>(8, qsizetype(m_wrapWidth / std::max<qreal>(1, averageCharWidth())));
 }
 
 qsizetype TextLayouts::longRowStart(qsizetype line, qsizetype lineStart, int row) const
 {
-    const qsizetype start = std::min(lineStart + row * longRowLength(), m_storage.lineEnd(line));
-    // A surrogate pair stays in one row.
-    if (start > lineStart && m_storage.at(start).isLowSurrogate()
-        && m_storage.at(start - 1).isHighSurrogate())
-        return start + 1;
-    return start;
+    const qsizetype lineEnd = m_storage.lineEnd(line);
+    const qsizetype start = std::min(lineStart + row * longRowLength(), lineEnd);
+    if (start == lineStart || start == lineEnd)
+        return start;
+    // A row begins where a character does: a surrogate pair, or a letter with its accents,
+    // stays in one row. The next start is looked for nearby only, so rows stay in order.
+    const qsizetype reach = std::min<qsizetype>(ClusterReach, (longRowLength() - 1) / 2);
+    const qsizetype from = std::max(lineStart, start - reach);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme,
+        m_storage.mid(from, std::min(lineEnd, start + reach) - from));
+    finder.setPosition(int(start - from));
+    if (finder.isAtBoundary())
+        return start;
+    const qsizetype next = finder.toNextBoundary();
+    return next < 0 ? start : from + next;
 }
 
 std::unique_ptr<QTextLayout> TextLayouts::lay(
@@ -242,9 +254,12 @@ TextLayouts::Piece TextLayouts::pieceAt(qsizetype position)
 int TextLayouts::rows(qsizetype line)
 {
     if (isLong(line)) {
-        const qsizetype length = m_storage.lineEnd(line) - m_storage.lineStart(line);
+        const qsizetype lineStart = m_storage.lineStart(line);
+        const qsizetype length = m_storage.lineEnd(line) - lineStart;
         const qsizetype rowLength = longRowLength();
-        return int((length + rowLength - 1) / rowLength);
+        const int count = int((length + rowLength - 1) / rowLength);
+        // A character that reaches over the last nominal start leaves that row empty.
+        return longRowStart(line, lineStart, count - 1) == lineStart + length ? count - 1 : count;
     }
     if (!wraps())
         return 1;
@@ -300,8 +315,8 @@ TextLayouts::Row TextLayouts::rowOf(qsizetype position)
     if (isLong(line)) {
         const qsizetype lineStart = m_storage.lineStart(line);
         int row = std::min(int((position - lineStart) / longRowLength()), rows(line) - 1);
-        // Inside a surrogate pair that was kept in the later row.
-        if (row > 0 && position < longRowStart(line, lineStart, row))
+        // Inside a character that was kept in the row before.
+        while (row > 0 && position < longRowStart(line, lineStart, row))
             --row;
         return { line, row };
     }

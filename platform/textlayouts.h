@@ -79,10 +79,11 @@ public:
     // Where position stands in the layout of piece, counting any composed text before it.
     int layoutPosition(const Piece &piece, qsizetype position) const;
 
-private:
-    bool isLong(qsizetype line) const;
     // Characters in each row of a long line.
     qsizetype longRowLength() const;
+
+private:
+    bool isLong(qsizetype line) const;
     qsizetype longRowStart(qsizetype line, qsizetype lineStart, int row) const;
     const QTextLayout &layout(qsizetype line);
     Piece longPiece(qsizetype line, int row);

@@ -7,6 +7,8 @@ namespace {
 
 // Farther than any word reaches.
 constexpr qsizetype WordReach = 4096;
+// Rows of a long line a word may run over when the caret moves by words.
+constexpr int WordRows = 16;
 
 } // namespace
 
@@ -23,11 +25,28 @@ qsizetype TextNavigator::inLayout(qsizetype position, QTextLayout::CursorMode mo
     if (!forward && position == m_storage.lineStart(line))
         return std::max<qsizetype>(position - 1, 0);
     // Going back from the start of a row of a long line goes through the row before it.
-    const TextLayouts::Piece piece = m_layouts.pieceAt(forward ? position : position - 1);
-    const int offset = int(position - piece.start);
-    return piece.start
-        + (forward ? piece.layout->nextCursorPosition(offset, mode)
-                   : piece.layout->previousCursorPosition(offset, mode));
+    TextLayouts::Piece piece = m_layouts.pieceAt(forward ? position : position - 1);
+    const auto step = [&](qsizetype from) {
+        const int offset = int(from - piece.start);
+        return piece.start
+            + (forward ? piece.layout->nextCursorPosition(offset, mode)
+                       : piece.layout->previousCursorPosition(offset, mode));
+    };
+    qsizetype to = step(position);
+    // A word that runs on over the rows of a long line is still one word.
+    const auto wordGoesOn = [this](qsizetype at) {
+        return kindOf(m_storage.at(at - 1)) == Kind::Word && kindOf(m_storage.at(at)) == Kind::Word;
+    };
+    for (int rows = 0; mode == QTextLayout::SkipWords && rows < WordRows; ++rows) {
+        if (forward && to == piece.end && !piece.lastOfLine && wordGoesOn(to))
+            piece = m_layouts.pieceAt(to);
+        else if (!forward && to == piece.start && piece.firstRow > 0 && wordGoesOn(to))
+            piece = m_layouts.pieceAt(to - 1);
+        else
+            break;
+        to = step(to);
+    }
+    return to;
 }
 
 qsizetype TextNavigator::nextCharacter(qsizetype position)
@@ -88,7 +107,7 @@ qsizetype TextNavigator::lastInRow(const TextLayouts::Piece &piece) const
     // the caret stays in its row one character earlier.
     if (piece.lastOfLine || piece.end == piece.start)
         return piece.end;
-    return std::max(piece.start, previousCodePoint(piece.end));
+    return piece.start + piece.layout->previousCursorPosition(int(piece.end - piece.start));
 }
 
 qreal TextNavigator::x(qsizetype position)
@@ -135,9 +154,11 @@ std::pair<qsizetype, qsizetype> TextNavigator::wordAt(qsizetype position) const
 {
     const qsizetype line = m_storage.lineOf(position);
     // Words are looked for near position only, so a line of megabytes is not copied.
-    const qsizetype start = std::max(m_storage.lineStart(line), position - WordReach);
-    const QString text
-        = m_storage.mid(start, std::min(m_storage.lineEnd(line), position + WordReach) - start);
+    const qsizetype start
+        = m_storage.wholeCodePoint(std::max(m_storage.lineStart(line), position - WordReach), true);
+    const qsizetype end
+        = m_storage.wholeCodePoint(std::min(m_storage.lineEnd(line), position + WordReach), false);
+    const QString text = m_storage.mid(start, end - start);
     qsizetype at = position - start;
     // A position just after a word still names that word, as at the end of a line.
     if ((at >= text.size() || kindOf(text.at(at)) == Kind::Space) && at > 0

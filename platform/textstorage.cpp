@@ -286,6 +286,14 @@ QString TextStorage::mid(qsizetype position, qsizetype count) const
     return out;
 }
 
+qsizetype TextStorage::wholeCodePoint(qsizetype position, bool forward) const
+{
+    if (position <= 0 || position >= length() || !at(position).isLowSurrogate()
+        || !at(position - 1).isHighSurrogate())
+        return position;
+    return forward ? position + 1 : position - 1;
+}
+
 QString TextStorage::lineText(qsizetype line) const
 {
     const qsizetype start = lineStart(line);

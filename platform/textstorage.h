@@ -75,6 +75,9 @@ public:
     qsizetype longestLine() const { return m_longestLine; }
 
     QChar at(qsizetype position) const;
+    // position, or the nearest position after (forward) or before it when it falls between the
+    // two halves of a surrogate pair.
+    qsizetype wholeCodePoint(qsizetype position, bool forward) const;
     QString mid(qsizetype position, qsizetype length) const;
     QString lineText(qsizetype line) const;
     QString toString() const { return mid(0, length()); }

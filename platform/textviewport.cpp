@@ -89,10 +89,12 @@ void TextViewport::updateScrollBars(bool wrapped)
         // Wrapped rows fit; only the rows of a long line, cut by their length, may not.
         horizontal->setRange(0, std::max(0, int(std::ceil(m_layouts.widestLine())) - textWidth()));
     } else {
-        // Lines not yet laid out are guessed from their length, so the bar reaches them. Long
-        // lines are cut into rows shorter than that.
-        const qreal estimate = std::min(m_storage.longestLine(), TextLayouts::LongLine)
-            * m_layouts.averageCharWidth();
+        // Lines not yet laid out are guessed from their length, so the bar reaches them. Once
+        // a line is long, its rows are what is shown, and other lines count when painted.
+        const qsizetype longest = m_storage.longestLine() > TextLayouts::LongLine
+            ? m_layouts.longRowLength()
+            : m_storage.longestLine();
+        const qreal estimate = longest * m_layouts.averageCharWidth();
         const qreal widest = std::max(m_layouts.widestLine(), estimate);
         const int width
             = int(std::min<qreal>(std::ceil(widest), std::numeric_limits<int>::max() / 2));
@@ -140,16 +142,18 @@ int TextViewport::rowY(TextLayouts::Row row)
 {
     if (rowBefore(row, m_top))
         return -m_layouts.rowHeight();
-    int y = TopMargin;
+    // Counted wide: a long line in a narrow window may have more rows than pixels fit an int.
+    qint64 y = TopMargin;
     TextLayouts::Row at = m_top;
     const int bottom = m_area.viewport()->height();
     while (at.line < row.line && y <= bottom) {
-        y += (m_layouts.rows(at.line) - at.visual) * m_layouts.rowHeight();
+        y += qint64(m_layouts.rows(at.line) - at.visual) * m_layouts.rowHeight();
         at = { at.line + 1, 0 };
     }
     if (at.line < row.line)
         return bottom + m_layouts.rowHeight();
-    return y + (row.visual - at.visual) * m_layouts.rowHeight();
+    y += qint64(row.visual - at.visual) * m_layouts.rowHeight();
+    return int(std::min<qint64>(y, bottom + m_layouts.rowHeight()));
 }
 
 qsizetype TextViewport::positionAt(const QPoint &point)

@@ -1,4 +1,5 @@
 #include "core/documentloader.h"
+#include "settings/association.h"
 #include "platform/textcontrol.h"
 #include "platform/tiledpicture.h"
 #include "platform/twips.h"
@@ -469,6 +470,22 @@ void TestForm1::commandLineFileAlreadyBeingRead()
     w->form->startUp({ QStringLiteral("OmrikNote"), named }, &elsewhere);
     QCOMPARE(w->form->textBox()->text(), QStringLiteral("on disk\n"));
     QCOMPARE(w->form->document().CurrentFile(), named);
+
+    // Asked whether to be the handler of text files and already being it, the program shows no
+    // question and takes the read it started.
+    w = std::make_unique<FakeWindow>();
+    const QString handled = w->writeFile(QStringLiteral("handled.txt"), "on disk\r\n");
+    w->registry->addKey(Association::commandKey());
+    w->registry->setStored(Association::commandKey(),
+        QByteArray(),
+        { Registry::TypeText,
+            Association::expectedCommand(FakeWindow::programFolder()).toLocal8Bit() + '\0' });
+    GatedFileStore ready("read early\r\n");
+    ready.open();
+    DocumentRead handledRead(ready, handled);
+    w->form->startUp({ QStringLiteral("OmrikNote"), handled }, &handledRead);
+    QVERIFY(w->modalsShown.isEmpty());
+    QCOMPARE(w->form->textBox()->text(), QStringLiteral("read early\n"));
 
     // While the association question is open the file may change; what was read before it is
     // not shown, and a save cannot put the old text back.

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void editsKeepEveryLineInItsPlace();
     void dragAfterADoubleClickGoesByWords();
     void longLinesAreShownInRowsOfTheirOwn();
+    void rowsOfLongLinesKeepCharactersWhole();
+    void longLinesScrollByRows();
 
 private:
     QString numberedLines(int count) const;
@@ -508,6 +510,79 @@ void TestTextView::longLinesAreShownInRowsOfTheirOwn()
         rows = std::max(rows, (caret.top() - typedTop) / rowHeight + 1);
     }
     QVERIFY(rows >= 600 / (width / int(m_advance)));
+}
+
+void TestTextView::rowsOfLongLinesKeepCharactersWhole()
+{
+    const auto pressAt = [this](int position, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        m_box->select(position, position);
+        QTest::keyClick(m_box, key, modifiers);
+        return m_box->caretPosition();
+    };
+    // A letter and its accent where the first two rows meet go to the first.
+    m_box->setText(QString(499, QLatin1Char('x')) + QStringLiteral("e\u0301")
+        + QString(24500, QLatin1Char('y')));
+    const int rowHeight = m_box->cursorRect(501).top() - m_box->cursorRect(0).top();
+    QVERIFY(rowHeight > 0);
+    QCOMPARE(pressAt(499, Qt::Key_Right), 501);
+    QCOMPARE(pressAt(501, Qt::Key_Left), 499);
+    QCOMPARE(pressAt(5, Qt::Key_End), 499);
+    // A word runs on over the rows.
+    QVERIFY(pressAt(1010, Qt::Key_Right, Qt::ControlModifier) > 1501);
+    QVERIFY(pressAt(2010, Qt::Key_Left, Qt::ControlModifier) < 1501);
+
+    // A pair that reaches over the last row's start leaves no empty row behind it.
+    const QString pairEnd = QString(20499, QLatin1Char('x')) + QString::fromUcs4(U"\U0001F600");
+    m_box->setText(pairEnd);
+    QCOMPARE(pressAt(20010, Qt::Key_End), int(pairEnd.size()));
+    QCOMPARE(m_box->cursorRect(int(pairEnd.size())).top(), m_box->cursorRect(20499).top());
+
+    // What is looked at near a position never starts or ends inside a pair.
+    QString pairs = QStringLiteral("a");
+    for (int i = 0; i < 3000; ++i)
+        pairs += QString::fromUcs4(U"\U0001F600") + QLatin1Char('a');
+    m_box->setText(pairs);
+    m_box->showPosition(4500);
+    QTest::mouseDClick(m_box->viewport(), Qt::LeftButton, {}, m_box->cursorRect(4500).center());
+    QVERIFY(m_box->selLength() > 0);
+    QVERIFY(!pairs.at(m_box->selStart()).isLowSurrogate());
+    QVERIFY(!pairs.at(m_box->selStart() + m_box->selLength() - 1).isHighSurrogate());
+    m_box->select(4500, 4500);
+    const QString surrounding = m_box->inputMethodQuery(Qt::ImSurroundingText).toString();
+    QVERIFY(!surrounding.front().isLowSurrogate() && !surrounding.back().isHighSurrogate());
+    QCOMPARE(surrounding.mid(m_box->inputMethodQuery(Qt::ImCursorPosition).toInt(), 4),
+        pairs.mid(4500, 4));
+}
+
+void TestTextView::longLinesScrollByRows()
+{
+    // The bar counts lines; the wheel still goes through the rows of a one-line document.
+    m_box->setText(QString(100000, QLatin1Char('x')));
+    const int top = m_box->cursorRect(0).top();
+    QVERIFY(m_box->cursorRect(500).top() > top);
+    QWheelEvent wheel(QPointF(50, 50),
+        m_box->viewport()->mapToGlobal(QPointF(50, 50)),
+        QPoint(),
+        QPoint(0, -QWheelEvent::DefaultDeltasPerStep),
+        Qt::NoButton,
+        Qt::NoModifier,
+        Qt::NoScrollPhase,
+        false);
+    QApplication::sendEvent(m_box->viewport(), &wheel);
+    QCOMPARE(m_box->cursorRect(QApplication::wheelScrollLines() * 500).top(), top);
+
+    // Wrapped, rows are cut by the average width; wide letters may reach past the view, and
+    // the horizontal bar then reaches them.
+    m_box->setControlFont(ControlFont { QStringLiteral("DejaVu Sans"), 10, false });
+    m_box->setWordWrap(true);
+    m_box->setText(QString(30000, QLatin1Char('W')));
+    m_box->viewport()->repaint();
+    QCoreApplication::processEvents();
+    int right = 0;
+    for (int position = 0; position < 300; ++position)
+        right = std::max(right, m_box->cursorRect(position).left());
+    QVERIFY(right > m_box->viewport()->width());
+    QVERIFY(m_box->horizontalScrollBar()->maximum() >= right - m_box->viewport()->width());
 }
 
 OMRIK_TEST_MAIN(TestTextView)

@@ -1,5 +1,7 @@
 #include "ui/form1.h"
 
+#include "core/documentloader.h"
+
 #include "dialogs/fontcommand.h"
 #include "dialogs/frminfo.h"
 #include "dialogs/frmtexture.h"
@@ -211,7 +213,10 @@ void Form1::startUp(const QStringList &arguments, DocumentRead *started)
     if (stored.checkDefault) {
         m_associationPrompt = Form2::runCheck(
             *m_services.registry, *m_settings, m_services.programFolder, m_services.showModal);
-        // The question may stay open for long; the file may have changed since it was read.
+    }
+    // The question may stay open for long; the file may have changed since it was read.
+    if (m_associationPrompt && started) {
+        started->discard();
         started = nullptr;
     }
     // A document that takes more than a moment to read lets events run meanwhile; the window
