@@ -27,20 +27,24 @@ std::pair<int, int> unitAround(
     const int lineEnd = int(storage.lineEnd(line));
     if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary)
         return { lineStart, std::min(lineEnd + 1, length) };
-    const QString text = storage.lineText(line);
+    // Looked for near offset only, so a line of megabytes is not copied for each question.
+    constexpr int Reach = 4096;
+    const int start = int(storage.wholeCodePoint(std::max(lineStart, offset - Reach), true));
+    const int end = int(storage.wholeCodePoint(std::min(lineEnd, offset + Reach), false));
+    const QString text = storage.mid(start, end - start);
     QTextBoundaryFinder finder(boundary == QAccessible::WordBoundary
             ? QTextBoundaryFinder::Word
             : QTextBoundaryFinder::Sentence,
         text);
-    finder.setPosition(offset - lineStart);
+    finder.setPosition(offset - start);
     qsizetype from = finder.isAtBoundary() ? finder.position() : finder.toPreviousBoundary();
-    finder.setPosition(offset - lineStart);
+    finder.setPosition(offset - start);
     qsizetype to = finder.toNextBoundary();
     if (from < 0)
         from = 0;
     if (to < 0)
         to = text.size();
-    return { lineStart + int(from), lineStart + int(to) };
+    return { start + int(from), start + int(to) };
 }
 
 } // namespace

@@ -349,8 +349,16 @@ void TextStorage::refreshStarts(std::size_t from)
 
 void TextStorage::raiseLongestLine(qsizetype from, qsizetype to)
 {
-    qsizetype position = lineStart(lineOf(from));
-    const qsizetype end = lineEnd(lineOf(to));
+    // The lines at the ends of the edit are measured by the index, so typing in a line of
+    // megabytes does not read it; only whole lines between them are read.
+    const qsizetype first = lineOf(from);
+    const qsizetype last = lineOf(to);
+    m_longestLine = std::max(m_longestLine, lineEnd(first) - lineStart(first));
+    m_longestLine = std::max(m_longestLine, lineEnd(last) - lineStart(last));
+    if (last - first < 2)
+        return;
+    qsizetype position = lineStart(first + 1);
+    const qsizetype end = lineEnd(last - 1);
     auto [index, offset] = locate(position);
     qsizetype lineLength = 0;
     while (position < end) {
