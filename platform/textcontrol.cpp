@@ -610,8 +610,10 @@ void TextControl::focusInEvent(QFocusEvent *event)
 
 void TextControl::focusOutEvent(QFocusEvent *event)
 {
-    // A menu taking the keyboard for a moment leaves the selection in view for its commands.
-    m_menuOpen = event->reason() == Qt::PopupFocusReason;
+    // A menu, opened with the mouse or from the keyboard, takes the keyboard for a moment; the
+    // selection stays in view for its commands.
+    m_menuOpen
+        = event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason;
     restartCaretBlink();
     viewport()->update();
     QAbstractScrollArea::focusOutEvent(event);

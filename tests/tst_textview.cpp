@@ -243,6 +243,14 @@ void TestTextView::selectionIsHiddenWithoutTheFocus()
     m_box->clearFocus();
     QCOMPARE(highlighted(), 0);
     QCOMPARE(m_box->selLength(), 8);
+    // A menu bar taking the keyboard, as Alt with a letter does, leaves it in view.
+    QLineEdit elsewhere(m_window.get());
+    elsewhere.show();
+    m_box->setFocus();
+    QTRY_VERIFY(m_box->hasFocus());
+    elsewhere.setFocus(Qt::MenuBarFocusReason);
+    QTRY_VERIFY(!m_box->hasFocus());
+    QVERIFY(highlighted() > 100);
 }
 
 void TestTextView::screenReadersSeeTheText()
