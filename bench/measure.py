@@ -92,15 +92,8 @@ def in_session(process, session):
 
 
 def session_members(session):
-    members = []
-    for entry in os.listdir("/proc"):
-        if entry.isdigit():
-            try:
-                if int(stat_fields(entry)[3]) == session:
-                    members.append(int(entry))
-            except (OSError, ValueError):
-                pass
-    return members
+    return [int(entry) for entry in os.listdir("/proc")
+            if entry.isdigit() and in_session(entry, session)]
 
 
 # --- X -----------------------------------------------------------------------------------

@@ -27,11 +27,9 @@ std::pair<int, int> unitAround(
     const int lineEnd = int(storage.lineEnd(line));
     if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary)
         return { lineStart, std::min(lineEnd + 1, length) };
-    // Looked for near offset only, so a line of megabytes is not copied for each question.
-    constexpr int Reach = 4096;
-    const int start = int(storage.wholeCodePoint(std::max(lineStart, offset - Reach), true));
-    const int end = int(storage.wholeCodePoint(std::min(lineEnd, offset + Reach), false));
-    const QString text = storage.mid(start, end - start);
+    const auto [around, aroundEnd] = storage.lineAround(offset, 4096);
+    const int start = int(around);
+    const QString text = storage.mid(start, aroundEnd - start);
     QTextBoundaryFinder finder(boundary == QAccessible::WordBoundary
             ? QTextBoundaryFinder::Word
             : QTextBoundaryFinder::Sentence,

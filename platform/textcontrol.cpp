@@ -725,11 +725,7 @@ QVariant TextControl::inputMethodQuery(Qt::InputMethodQuery query) const
     auto *self = const_cast<TextControl *>(this);
     // Input methods are told about the text near the caret, not about a whole line or
     // selection of megabytes, which some would copy on every keystroke.
-    const qsizetype line = m_storage.lineOf(m_caret);
-    const qsizetype from = m_storage.wholeCodePoint(
-        std::max(m_storage.lineStart(line), m_caret - SurroundingReach), true);
-    const qsizetype to = m_storage.wholeCodePoint(
-        std::min(m_storage.lineEnd(line), m_caret + SurroundingReach), false);
+    const auto [from, to] = m_storage.lineAround(m_caret, SurroundingReach);
     switch (query) {
     case Qt::ImEnabled:
         return true;

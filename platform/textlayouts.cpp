@@ -137,8 +137,7 @@ void TextLayouts::trim()
 
 bool TextLayouts::isLong(qsizetype line) const
 {
-    // The longest line only grows with edits, so while it is short no line is long.
-    if (m_storage.longestLine() <= LongLine)
+    if (!mayHaveLongLines())
         return false;
     return m_storage.lineEnd(line) - m_storage.lineStart(line) > LongLine;
 }
@@ -269,7 +268,7 @@ int TextLayouts::rows(qsizetype line)
 TextLayouts::Row TextLayouts::step(Row from, qsizetype by)
 {
     const qsizetype last = m_storage.lineCount() - 1;
-    if (!wraps() && m_storage.longestLine() <= LongLine)
+    if (!wraps() && !mayHaveLongLines())
         return { std::clamp<qsizetype>(from.line + by, 0, last), 0 };
     Row row = from;
     while (by > 0) {

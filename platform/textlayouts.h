@@ -56,7 +56,6 @@ public:
         const QString &text,
         const QList<QTextLayout::FormatRange> &formats);
     qsizetype preeditLine() const { return m_preeditText.isEmpty() ? -1 : m_preeditLine; }
-    int preeditPosition() const { return m_preeditPosition; }
     int preeditLength() const { return int(m_preeditText.size()); }
 
     void clear();
@@ -81,6 +80,9 @@ public:
 
     // Characters in each row of a long line.
     qsizetype longRowLength() const;
+    // Whether any line may be long. The longest line is only ever raised by edits, so while it
+    // is short no line is long and nothing need be looked up.
+    bool mayHaveLongLines() const { return m_storage.longestLine() > LongLine; }
 
 private:
     bool isLong(qsizetype line) const;

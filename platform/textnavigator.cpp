@@ -152,12 +152,7 @@ TextNavigator::Kind TextNavigator::kindOf(QChar unit)
 
 std::pair<qsizetype, qsizetype> TextNavigator::wordAt(qsizetype position) const
 {
-    const qsizetype line = m_storage.lineOf(position);
-    // Words are looked for near position only, so a line of megabytes is not copied.
-    const qsizetype start
-        = m_storage.wholeCodePoint(std::max(m_storage.lineStart(line), position - WordReach), true);
-    const qsizetype end
-        = m_storage.wholeCodePoint(std::min(m_storage.lineEnd(line), position + WordReach), false);
+    const auto [start, end] = m_storage.lineAround(position, WordReach);
     const QString text = m_storage.mid(start, end - start);
     qsizetype at = position - start;
     // A position just after a word still names that word, as at the end of a line.

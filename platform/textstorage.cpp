@@ -294,6 +294,13 @@ qsizetype TextStorage::wholeCodePoint(qsizetype position, bool forward) const
     return forward ? position + 1 : position - 1;
 }
 
+std::pair<qsizetype, qsizetype> TextStorage::lineAround(qsizetype position, qsizetype reach) const
+{
+    const qsizetype line = lineOf(position);
+    return { wholeCodePoint(std::max(lineStart(line), position - reach), true),
+        wholeCodePoint(std::min(lineEnd(line), position + reach), false) };
+}
+
 QString TextStorage::lineText(qsizetype line) const
 {
     const qsizetype start = lineStart(line);

@@ -78,6 +78,9 @@ public:
     // position, or the nearest position after (forward) or before it when it falls between the
     // two halves of a surrogate pair.
     qsizetype wholeCodePoint(qsizetype position, bool forward) const;
+    // The part of position's line at most reach away from it, without half a surrogate pair at
+    // either end: what is looked at near a position, so a line of megabytes is not copied.
+    std::pair<qsizetype, qsizetype> lineAround(qsizetype position, qsizetype reach) const;
     QString mid(qsizetype position, qsizetype length) const;
     QString lineText(qsizetype line) const;
     QString toString() const { return mid(0, length()); }

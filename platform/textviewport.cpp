@@ -91,9 +91,8 @@ void TextViewport::updateScrollBars(bool wrapped)
     } else {
         // Lines not yet laid out are guessed from their length, so the bar reaches them. Once
         // a line is long, its rows are what is shown, and other lines count when painted.
-        const qsizetype longest = m_storage.longestLine() > TextLayouts::LongLine
-            ? m_layouts.longRowLength()
-            : m_storage.longestLine();
+        const qsizetype longest
+            = m_layouts.mayHaveLongLines() ? m_layouts.longRowLength() : m_storage.longestLine();
         const qreal estimate = longest * m_layouts.averageCharWidth();
         const qreal widest = std::max(m_layouts.widestLine(), estimate);
         const int width

@@ -108,21 +108,15 @@ QString step(QRandomGenerator &random, Pair pair, ScriptState &state)
         });
         return QStringLiteral("type \"%1\"").arg(word);
     }
-    case 1: {
-        const int count = 1 + random.bounded(4);
-        both([&](QWidget *w) {
-            for (int i = 0; i < count; ++i)
-                QTest::keyClick(w, Qt::Key_Backspace);
-        });
-        return QStringLiteral("backspace x%1").arg(count);
-    }
+    case 1:
     case 2: {
+        const Qt::Key key = kind == 1 ? Qt::Key_Backspace : Qt::Key_Delete;
         const int count = 1 + random.bounded(4);
         both([&](QWidget *w) {
             for (int i = 0; i < count; ++i)
-                QTest::keyClick(w, Qt::Key_Delete);
+                QTest::keyClick(w, key);
         });
-        return QStringLiteral("delete x%1").arg(count);
+        return QStringLiteral("%1 x%2").arg(kind == 1 ? "backspace" : "delete").arg(count);
     }
     case 3:
         both([](QWidget *w) {
