@@ -2,7 +2,7 @@
 // repaint of the window, measured inside the program, the worst of several tries.
 // Usage: omrik-interaction DOCUMENT   (under an X server; bench/run starts one)
 #include "core/documentloader.h"
-#include "platform/textcontrol.h"
+#include "engine/textcontrol.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,7 @@
 #include "core/commanddispatcher.h"
 
 #include "core/documentloader.h"
+#include "platform/busypointer.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/documentstate.h"
+#include "engine/textcontrol.h"
 #include "platform/commondialog.h"
 #include "platform/failure.h"
 #include "platform/filestore.h"
 #include "platform/printer.h"
 #include "platform/prompter.h"
-#include "platform/textcontrol.h"
 
 class DocumentRead;
 

@@ -60,41 +60,6 @@ std::optional<QByteArray> encodeSystem(const QString &text)
     return bytes;
 }
 
-std::optional<DecodedDocument> decodeWithBom(const QByteArray &bytes)
-{
-    struct Candidate
-    {
-        const QByteArray &bom;
-        QStringConverter::Encoding encoding;
-        TextEncoding format;
-    };
-    const Candidate candidates[] = {
-        { Utf8Bom, QStringConverter::Utf8, TextEncoding::Utf8Bom },
-        { Utf16LeBom, QStringConverter::Utf16LE, TextEncoding::Utf16LeBom },
-        { Utf16BeBom, QStringConverter::Utf16BE, TextEncoding::Utf16BeBom },
-    };
-    for (const Candidate &candidate : candidates) {
-        if (!bytes.startsWith(candidate.bom))
-            continue;
-        const QByteArrayView body = QByteArrayView(bytes).sliced(candidate.bom.size());
-        if (candidate.format != TextEncoding::Utf8Bom && body.size() % 2 != 0)
-            return std::nullopt;
-        if (std::optional<QString> text = decodeStrictly(candidate.encoding, body))
-            return DecodedDocument { *text, { candidate.format, LineEnding::CrLf } };
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-DecodedDocument decodeCharacters(const QByteArray &bytes)
-{
-    if (std::optional<DecodedDocument> document = decodeWithBom(bytes))
-        return *document;
-    if (std::optional<QString> text = decodeSystem(bytes))
-        return { *text, { TextEncoding::System, LineEnding::CrLf } };
-    return { decodeWindows1252(bytes), { TextEncoding::Windows1252, LineEnding::CrLf } };
-}
-
 // The kind of the first line end, in decoded text or in the bytes of a UTF-8 file; a text
 // without one is written with CR LF.
 template<class View, class Unit>
@@ -171,25 +136,6 @@ std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding enc
     return std::nullopt;
 }
 
-// Windows-1252 text that starts like a UTF-16 byte-order mark can, once its line endings are
-// made uniform, form valid UTF-16 and would then open as different text.
-bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format)
-{
-    const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
-        || format.encoding == TextEncoding::Utf16BeBom;
-    if (utf16 || !(bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom)))
-        return true;
-    return !decodeWithBom(bytes).has_value();
-}
-
-Failure ambiguous()
-{
-    return { FailureNumber::AmbiguousEncoding,
-        QStringLiteral(
-            "This text would read back as UTF-16 after saving; the file was not changed. "
-            "Copy the text into a new document to save it") };
-}
-
 // Blocks of a UTF-8 file end before an ASCII byte, which never belongs to a longer sequence,
 // and never between the CR and LF of a pair; so each block decodes on its own exactly as it
 // does within the whole file.
@@ -234,6 +180,68 @@ bool isValidUtf8(const QByteArray &bytes, qsizetype from)
     return true;
 }
 
+bool isUtf8(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8Bom
+        || (encoding == TextEncoding::System && systemIsUtf8());
+}
+
+struct Characters
+{
+    TextEncoding encoding = TextEncoding::System;
+    // The decoded text, byte-order mark left out; for UTF-8 only when it was asked for.
+    QString text;
+};
+
+// How a file's bytes are read, decided in this one place: by a byte-order mark when what
+// follows it is valid in that encoding, else in the system code page when every byte is valid
+// there, else as Windows-1252, which takes any bytes.
+Characters readCharacters(const QByteArray &bytes, bool decodeUtf8)
+{
+    const auto utf8 = [&](TextEncoding encoding, qsizetype from) {
+        const QByteArrayView body = QByteArrayView(bytes).sliced(from);
+        return Characters { encoding,
+            decodeUtf8 ? *decodeStrictly(QStringConverter::Utf8, body) : QString() };
+    };
+    if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size()))
+        return utf8(TextEncoding::Utf8Bom, Utf8Bom.size());
+    const bool littleEndian = bytes.startsWith(Utf16LeBom);
+    if ((littleEndian || bytes.startsWith(Utf16BeBom)) && bytes.size() % 2 == 0) {
+        const std::optional<QString> text
+            = decodeStrictly(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                QByteArrayView(bytes).sliced(2));
+        if (text)
+            return { littleEndian ? TextEncoding::Utf16LeBom : TextEncoding::Utf16BeBom, *text };
+    }
+    if (systemIsUtf8() && isValidUtf8(bytes, 0))
+        return utf8(TextEncoding::System, 0);
+    if (!systemIsUtf8()) {
+        if (std::optional<QString> text = decodeSystem(bytes))
+            return { TextEncoding::System, *text };
+    }
+    return { TextEncoding::Windows1252, decodeWindows1252(bytes) };
+}
+
+// Windows-1252 text that starts like a UTF-16 byte-order mark can, once its line endings are
+// made uniform, form valid UTF-16 and would then open as different text.
+bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format)
+{
+    const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
+        || format.encoding == TextEncoding::Utf16BeBom;
+    if (utf16 || !(bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom)))
+        return true;
+    const TextEncoding readBack = readCharacters(bytes, false).encoding;
+    return readBack != TextEncoding::Utf16LeBom && readBack != TextEncoding::Utf16BeBom;
+}
+
+Failure ambiguous()
+{
+    return { FailureNumber::AmbiguousEncoding,
+        QStringLiteral(
+            "This text would read back as UTF-16 after saving; the file was not changed. "
+            "Copy the text into a new document to save it") };
+}
+
 // Turns CR LF and lone CR into LF, moving the bytes down to out; returns the new end.
 qsizetype compactAsciiLines(char *data, qsizetype from, qsizetype to, qsizetype out, qsizetype size)
 {
@@ -250,17 +258,10 @@ qsizetype compactAsciiLines(char *data, qsizetype from, qsizetype to, qsizetype 
     return out;
 }
 
-std::optional<LoadedDocument> loadUtf8(QByteArray &bytes)
+// Converts a valid UTF-8 file inside the bytes it was read into: ASCII and other Latin-1 runs
+// stay one byte a character where they are, so a large file is never held twice.
+TextStorage loadUtf8(QByteArray &bytes, qsizetype from)
 {
-    const bool bom = bytes.startsWith(Utf8Bom);
-    if ((!bom && !systemIsUtf8()) || bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom))
-        return std::nullopt;
-    const qsizetype from = bom ? Utf8Bom.size() : 0;
-    if (!isValidUtf8(bytes, from))
-        return std::nullopt;
-    LoadedDocument document { TextStorage(),
-        { bom ? TextEncoding::Utf8Bom : TextEncoding::System,
-            firstLineEnding(QByteArrayView(bytes).sliced(from), '\r', '\n') } };
     TextStorage::Builder builder;
     char *data = bytes.data();
     qsizetype out = 0;
@@ -279,18 +280,17 @@ std::optional<LoadedDocument> loadUtf8(QByteArray &bytes)
             out += narrow.size();
             continue;
         }
-        builder.appendLatin1(data + runStart, out - runStart);
+        builder.appendLatin1(QLatin1StringView(data + runStart, out - runStart));
         builder.appendText(text);
         runStart = out;
     }
-    builder.appendLatin1(data + runStart, out - runStart);
+    builder.appendLatin1(QLatin1StringView(data + runStart, out - runStart));
     const bool endsWithBreak = builder.lastUnit() == QLatin1Char('\n');
     const bool empty = builder.isEmpty();
     if (!empty && !endsWithBreak)
         builder.appendText(u"\n");
     builder.keep(std::move(bytes));
-    document.text = builder.finish();
-    return document;
+    return builder.finish();
 }
 
 // Writes parts of a text one after another; plain ASCII in one-byte runs is copied as it
@@ -307,22 +307,22 @@ public:
               || (format.encoding == TextEncoding::System && systemIsUtf8()))
     { }
 
-    bool add(const TextStorage::Piece &piece)
+    bool add(const TextStorage::Run &run)
     {
-        const char *ascii = static_cast<const char *>(piece.data);
-        if (!m_utf8 || piece.wide || !isAscii(ascii, piece.length)) {
-            const QChar *units = static_cast<const QChar *>(piece.data);
-            if (piece.wide)
-                m_pending.append(units, piece.length);
+        const char *ascii = run.narrow.data();
+        const qsizetype length = run.narrow.size();
+        if (!m_utf8 || !run.latin1 || !isAscii(ascii, length)) {
+            if (run.latin1)
+                m_pending.append(run.narrow);
             else
-                m_pending.append(QLatin1StringView(ascii, piece.length));
+                m_pending.append(run.wide);
             return m_pending.size() < Part || m_pending.back().isHighSurrogate() || flush();
         }
         if (!flush())
             return false;
-        for (qsizetype from = 0; from < piece.length;) {
-            const void *hit = std::memchr(ascii + from, '\n', std::size_t(piece.length - from));
-            const qsizetype to = hit ? static_cast<const char *>(hit) - ascii : piece.length;
+        for (qsizetype from = 0; from < length;) {
+            const void *hit = std::memchr(ascii + from, '\n', std::size_t(length - from));
+            const qsizetype to = hit ? static_cast<const char *>(hit) - ascii : length;
             m_bytes.append(ascii + from, to - from);
             if (hit)
                 m_bytes.append(m_asciiEnding);
@@ -355,11 +355,9 @@ private:
     QString m_pending;
 };
 
-} // namespace
-
-DecodedDocument decodeDocument(const QByteArray &bytes)
+DecodedDocument withLineBreaks(Characters characters)
 {
-    DecodedDocument document = decodeCharacters(bytes);
+    DecodedDocument document { std::move(characters.text), { characters.encoding } };
     QString &text = document.text;
     document.format.lineEnding = firstLineEnding(QStringView(text), u'\r', u'\n');
     // Every kind of line end is a line break to the editor; the file's own kind comes back
@@ -368,6 +366,13 @@ DecodedDocument decodeDocument(const QByteArray &bytes)
     if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
         text.append(QLatin1Char('\n'));
     return document;
+}
+
+} // namespace
+
+DecodedDocument decodeDocument(const QByteArray &bytes)
+{
+    return withLineBreaks(readCharacters(bytes, true));
 }
 
 Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format)
@@ -386,15 +391,14 @@ Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat 
     bytes.reserve(expected);
     prefault(bytes.data(), expected);
     PartEncoder encoder(bytes, format);
-    for (const TextStorage::Piece &piece : text.pieces()) {
-        if (!encoder.add(piece))
+    for (std::size_t run = 0; run < text.runCount(); ++run) {
+        if (!encoder.add(text.run(run)))
             return unencodable();
     }
     if (!text.isEmpty() && text.at(text.length() - 1) != QLatin1Char('\n')) {
-        TextStorage::Piece lineBreak;
-        const char newline = '\n';
-        lineBreak.data = &newline;
-        lineBreak.length = 1;
+        TextStorage::Run lineBreak;
+        lineBreak.latin1 = true;
+        lineBreak.narrow = QLatin1StringView("\n");
         if (!encoder.add(lineBreak))
             return unencodable();
     }
@@ -407,9 +411,14 @@ Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat 
 
 LoadedDocument loadDocument(QByteArray bytes)
 {
-    if (std::optional<LoadedDocument> document = loadUtf8(bytes))
-        return std::move(*document);
-    DecodedDocument decoded = decodeDocument(bytes);
+    Characters characters = readCharacters(bytes, false);
+    const TextEncoding encoding = characters.encoding;
+    if (isUtf8(encoding)) {
+        const qsizetype from = encoding == TextEncoding::Utf8Bom ? Utf8Bom.size() : 0;
+        const LineEnding ending = firstLineEnding(QByteArrayView(bytes).sliced(from), '\r', '\n');
+        return { loadUtf8(bytes, from), { encoding, ending } };
+    }
     bytes = QByteArray();
+    const DecodedDocument decoded = withLineBreaks(std::move(characters));
     return { TextStorage::fromText(decoded.text), decoded.format };
 }

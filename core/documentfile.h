@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/textstorage.h"
 #include "platform/failure.h"
-#include "platform/textstorage.h"
 
 #include <QByteArray>
 #include <QString>

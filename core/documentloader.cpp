@@ -1,6 +1,6 @@
 #include "core/documentloader.h"
 
-#include "platform/printer.h"
+#include "platform/busypointer.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "dialogs/fontcommand.h"
 
+#include "engine/textcontrol.h"
 #include "platform/commondialog.h"
-#include "platform/textcontrol.h"
 
 #include <cmath>
 

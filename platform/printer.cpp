@@ -1,8 +1,6 @@
 #include "platform/printer.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTextDocument>
@@ -46,14 +44,4 @@ MaybeFailure DocumentPrinter::printText(const QString &text, const QFont &font)
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         return printerFailure(QStringLiteral("the print job could not be started"));
     return std::nullopt;
-}
-
-BusyPointer::BusyPointer()
-{
-    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-}
-
-BusyPointer::~BusyPointer()
-{
-    QGuiApplication::restoreOverrideCursor();
 }

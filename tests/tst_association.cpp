@@ -1,6 +1,7 @@
 #include "platform/freedesktopregistry.h"
 #include "settings/association.h"
 #include "settings/form2.h"
+#include "tests/support/memoryregistry.h"
 #include "tests/support/memorysettingsfile.h"
 #include "tests/support/testenvironment.h"
 

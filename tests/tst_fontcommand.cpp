@@ -1,6 +1,6 @@
 #include "dialogs/fontcommand.h"
+#include "engine/textcontrol.h"
 #include "platform/olecolor.h"
-#include "platform/textcontrol.h"
 #include "tests/support/fakewindow.h"
 #include "tests/support/testenvironment.h"
 

@@ -1,5 +1,5 @@
 #include "core/documentloader.h"
-#include "platform/textcontrol.h"
+#include "engine/textcontrol.h"
 #include "platform/tiledpicture.h"
 #include "platform/twips.h"
 #include "settings/association.h"

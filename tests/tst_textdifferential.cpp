@@ -1,4 +1,4 @@
-#include "platform/textcontrol.h"
+#include "engine/textcontrol.h"
 #include "tests/support/referencecontrol.h"
 #include "tests/support/testenvironment.h"
 

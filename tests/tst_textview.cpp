@@ -1,5 +1,5 @@
-#include "platform/textcontrol.h"
-#include "platform/textselectionmime.h"
+#include "engine/textcontrol.h"
+#include "engine/textselectionmime.h"
 #include "tests/support/testenvironment.h"
 
 #include <QAccessible>

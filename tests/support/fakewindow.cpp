@@ -1,6 +1,6 @@
 #include "tests/support/fakewindow.h"
 
-#include "platform/textcontrol.h"
+#include "engine/textcontrol.h"
 
 #include <QFile>
 #include <QtTest>

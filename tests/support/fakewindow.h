@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/registry.h"
+#include "tests/support/memoryregistry.h"
 #include "tests/support/memorysettingsfile.h"
 #include "tests/support/recordingprinter.h"
 #include "tests/support/recordingshell.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/textlayouts.h"
-#include "platform/textstorage.h"
+#include "engine/textlayouts.h"
+#include "engine/textstorage.h"
 
 #include <optional>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "platform/textselectionmime.h"
+#include "engine/textselectionmime.h"
 
-#include "platform/textcontrol.h"
+#include "engine/textcontrol.h"
 
 namespace {
 

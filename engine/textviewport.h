@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/textlayouts.h"
-#include "platform/textnavigator.h"
-#include "platform/textstorage.h"
+#include "engine/textlayouts.h"
+#include "engine/textnavigator.h"
+#include "engine/textstorage.h"
 
 #include <QRect>
 

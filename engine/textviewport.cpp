@@ -1,4 +1,4 @@
-#include "platform/textviewport.h"
+#include "engine/textviewport.h"
 
 #include <QAbstractScrollArea>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "platform/texthistory.h"
+#include "engine/texthistory.h"
 
 namespace {
 

@@ -47,3 +47,19 @@ private:
 
 // Lets QAccessible create a TextAccessible for every text control.
 void installTextAccessibility();
+
+// What assistive technology is told of the control's changes. Qt's bridges read each event as
+// the class that its type stands for, so each goes out as that class.
+namespace TextAccessibleEvents {
+
+// A screen reader speaks a change, it does not need megabytes of it: what it reads of the
+// text afterwards it asks for. Changes are told up to this many characters.
+constexpr qsizetype ReportedText = 64 * 1024;
+
+// At `at`, `removed` was taken out and `inserted` put in.
+void textChanged(
+    TextControl *control, qsizetype at, const QString &removed, const QString &inserted);
+void caretMoved(TextControl *control, qsizetype caret);
+void selectionChanged(TextControl *control, qsizetype start, qsizetype end);
+
+} // namespace TextAccessibleEvents

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/lineindex.h"
+
 #include <QByteArray>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -53,7 +56,7 @@ public:
     public:
         Builder();
         void keep(QByteArray buffer);
-        void appendLatin1(const char *data, qsizetype length);
+        void appendLatin1(QLatin1StringView text);
         void appendText(QStringView text);
         TextStorage finish();
         bool isEmpty() const { return m_storage->isEmpty(); }
@@ -64,9 +67,9 @@ public:
         qsizetype m_lineLength = 0;
     };
 
-    qsizetype length() const { return m_starts.back().position; }
+    qsizetype length() const { return m_index.totals().position; }
     bool isEmpty() const { return length() == 0; }
-    qsizetype lineCount() const { return m_starts.back().line + 1; }
+    qsizetype lineCount() const { return m_index.totals().line + 1; }
     qsizetype lineStart(qsizetype line) const;
     // The position of the line's '\n', or the end of the text for the last line.
     qsizetype lineEnd(qsizetype line) const;
@@ -91,14 +94,19 @@ public:
     // Takes a splice back and returns the splice that would redo it.
     Splice revert(const Splice &splice);
 
-    const std::vector<Piece> &pieces() const { return m_pieces; }
+    // The text as it is kept, run after run: one byte a character or UTF-16, never empty.
+    struct Run
+    {
+        bool latin1 = false;
+        QLatin1StringView narrow;
+        QStringView wide;
+    };
+    std::size_t runCount() const { return m_pieces.size(); }
+    Run run(std::size_t index) const;
+    // The text of pieces that a splice took out or put in.
+    static QString textOf(const std::vector<Piece> &pieces);
 
 private:
-    struct Start
-    {
-        qsizetype position = 0;
-        qsizetype line = 0;
-    };
     struct Buffers;
 
     static qsizetype piecesLength(const std::vector<Piece> &pieces);
@@ -110,14 +118,12 @@ private:
     std::pair<std::size_t, qint32> locate(qsizetype position) const;
     std::size_t splitAt(qsizetype position);
     void splicePieces(std::size_t first, std::size_t last, const std::vector<Piece> &with);
-    void refreshStarts(std::size_t from);
     std::vector<Piece> store(QStringView text);
     void append(const Piece &piece, qsizetype &lineLength);
     void raiseLongestLine(qsizetype from, qsizetype to);
 
     std::unique_ptr<Buffers> m_buffers;
     std::vector<Piece> m_pieces;
-    // m_starts[i] is where piece i begins; one more entry holds the totals.
-    std::vector<Start> m_starts;
+    LineIndex m_index;
     qsizetype m_longestLine = 0;
 };

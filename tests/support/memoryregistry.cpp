@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "tests/support/memoryregistry.h"
 
 QByteArray MemoryRegistry::normalised(const QByteArray &key)
 {

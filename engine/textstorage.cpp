@@ -1,4 +1,4 @@
-#include "platform/textstorage.h"
+#include "engine/textstorage.h"
 
 #include "platform/prefault.h"
 
@@ -81,7 +81,6 @@ struct TextStorage::Buffers
 
 TextStorage::TextStorage()
     : m_buffers(std::make_unique<Buffers>())
-    , m_starts(1)
 { }
 
 TextStorage::~TextStorage() = default;
@@ -111,12 +110,12 @@ void TextStorage::Builder::keep(QByteArray buffer)
     m_storage->m_buffers->kept.push_back(std::move(buffer));
 }
 
-void TextStorage::Builder::appendLatin1(const char *data, qsizetype length)
+void TextStorage::Builder::appendLatin1(QLatin1StringView text)
 {
-    for (qsizetype done = 0; done < length; done += MaximumPiece) {
+    for (qsizetype done = 0; done < text.size(); done += MaximumPiece) {
         Piece piece;
-        piece.data = data + done;
-        piece.length = qint32(std::min<qsizetype>(MaximumPiece, length - done));
+        piece.data = text.data() + done;
+        piece.length = qint32(std::min<qsizetype>(MaximumPiece, text.size() - done));
         m_storage->append(piece, m_lineLength);
     }
 }
@@ -147,9 +146,8 @@ void TextStorage::append(const Piece &added, qsizetype &lineLength)
     }
     lineLength += piece.length - from;
     m_longestLine = std::max(m_longestLine, lineLength);
-    const Start last = m_starts.back();
     m_pieces.push_back(piece);
-    m_starts.push_back({ last.position + piece.length, last.line + piece.newlines });
+    m_index.append(piece.length, piece.newlines);
 }
 
 std::vector<TextStorage::Piece> TextStorage::store(QStringView text)
@@ -170,6 +168,29 @@ std::vector<TextStorage::Piece> TextStorage::store(QStringView text)
         pieces.push_back(piece);
     }
     return pieces;
+}
+
+TextStorage::Run TextStorage::run(std::size_t index) const
+{
+    const Piece &piece = m_pieces[index];
+    Run run;
+    run.latin1 = !piece.wide;
+    if (piece.wide)
+        run.wide = QStringView(wide(piece), piece.length);
+    else
+        run.narrow = QLatin1StringView(static_cast<const char *>(piece.data), piece.length);
+    return run;
+}
+
+QString TextStorage::textOf(const std::vector<Piece> &pieces)
+{
+    QString text(piecesLength(pieces), Qt::Uninitialized);
+    QChar *write = text.data();
+    for (const Piece &piece : pieces) {
+        copyUnits(piece, 0, piece.length, write);
+        write += piece.length;
+    }
+    return text;
 }
 
 qsizetype TextStorage::piecesLength(const std::vector<Piece> &pieces)
@@ -216,14 +237,10 @@ void TextStorage::copyUnits(const Piece &piece, qint32 from, qint32 to, QChar *o
 
 std::pair<std::size_t, qint32> TextStorage::locate(qsizetype position) const
 {
-    const auto after = std::upper_bound(
-        m_starts.begin(), m_starts.end(), position, [](qsizetype value, const Start &start) {
-            return value < start.position;
-        });
-    const std::size_t index = std::size_t(after - m_starts.begin()) - 1;
+    const std::size_t index = m_index.pieceAtPosition(position);
     if (index >= m_pieces.size())
         return { m_pieces.size(), 0 };
-    return { index, qint32(position - m_starts[index].position) };
+    return { index, qint32(position - m_index.start(index).position) };
 }
 
 qsizetype TextStorage::lineStart(qsizetype line) const
@@ -232,14 +249,10 @@ qsizetype TextStorage::lineStart(qsizetype line) const
         return 0;
     if (line >= lineCount())
         return length();
-    const auto holding = std::lower_bound(
-        m_starts.begin() + 1, m_starts.end(), line, [](const Start &start, qsizetype value) {
-            return start.line < value;
-        });
-    const std::size_t index = std::size_t(holding - m_starts.begin()) - 1;
+    const std::size_t index = m_index.pieceWithBreak(line);
+    const LineIndex::Start start = m_index.start(index);
     const Piece &piece = m_pieces[index];
-    const qint32 at = findNewline(piece, 0, piece.length, line - m_starts[index].line);
-    return m_starts[index].position + at + 1;
+    return start.position + findNewline(piece, 0, piece.length, line - start.line) + 1;
 }
 
 qsizetype TextStorage::lineEnd(qsizetype line) const
@@ -253,8 +266,8 @@ qsizetype TextStorage::lineOf(qsizetype position) const
 {
     const auto [index, offset] = locate(std::clamp<qsizetype>(position, 0, length()));
     if (index == m_pieces.size())
-        return m_starts.back().line;
-    return m_starts[index].line + countNewlines(m_pieces[index], 0, offset);
+        return m_index.totals().line;
+    return m_index.start(index).line + countNewlines(m_pieces[index], 0, offset);
 }
 
 QChar TextStorage::at(qsizetype position) const
@@ -333,9 +346,7 @@ std::size_t TextStorage::splitAt(qsizetype position)
     const Piece left = slice(whole, 0, offset);
     m_pieces[index] = left;
     m_pieces.insert(m_pieces.begin() + qsizetype(index) + 1, slice(whole, offset, whole.length));
-    const Start start = m_starts[index];
-    m_starts.insert(m_starts.begin() + qsizetype(index) + 1,
-        { start.position + left.length, start.line + left.newlines });
+    m_index.split(index, left.length, left.newlines);
     return index + 1;
 }
 
@@ -343,15 +354,11 @@ void TextStorage::splicePieces(std::size_t first, std::size_t last, const std::v
 {
     m_pieces.erase(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
     m_pieces.insert(m_pieces.begin() + qsizetype(first), with.begin(), with.end());
-    m_starts.resize(m_pieces.size() + 1);
-    refreshStarts(first);
-}
-
-void TextStorage::refreshStarts(std::size_t from)
-{
-    for (std::size_t i = from; i < m_pieces.size(); ++i)
-        m_starts[i + 1] = { m_starts[i].position + m_pieces[i].length,
-            m_starts[i].line + m_pieces[i].newlines };
+    std::vector<LineIndex::Start> sizes;
+    sizes.reserve(with.size());
+    for (const Piece &piece : with)
+        sizes.push_back({ piece.length, piece.newlines });
+    m_index.replace(first, last, sizes);
 }
 
 void TextStorage::raiseLongestLine(qsizetype from, qsizetype to)
@@ -407,7 +414,7 @@ TextStorage::Splice TextStorage::replace(
         added.newlines = countNewlines(added, 0, added.length);
         m_pieces[index - 1].length += added.length;
         m_pieces[index - 1].newlines += added.newlines;
-        refreshStarts(index - 1);
+        m_index.resize(index - 1, added.length, added.newlines);
         splice.inserted.push_back(added);
     } else {
         const std::size_t first = splitAt(position);

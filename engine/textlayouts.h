@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/textstorage.h"
+#include "engine/textstorage.h"
 
 #include <QFont>
 #include <QTextLayout>

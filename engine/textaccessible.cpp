@@ -1,6 +1,6 @@
-#include "platform/textaccessible.h"
+#include "engine/textaccessible.h"
 
-#include "platform/textcontrol.h"
+#include "engine/textcontrol.h"
 
 #include <QTextBoundaryFinder>
 
@@ -218,4 +218,37 @@ void installTextAccessibility()
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+void TextAccessibleEvents::textChanged(
+    TextControl *control, qsizetype at, const QString &removed, const QString &inserted)
+{
+    if (!QAccessible::isActive())
+        return;
+    if (!removed.isEmpty() && !inserted.isEmpty()) {
+        QAccessibleTextUpdateEvent event(control, int(at), removed, inserted);
+        QAccessible::updateAccessibility(&event);
+    } else if (!removed.isEmpty()) {
+        QAccessibleTextRemoveEvent event(control, int(at), removed);
+        QAccessible::updateAccessibility(&event);
+    } else if (!inserted.isEmpty()) {
+        QAccessibleTextInsertEvent event(control, int(at), inserted);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void TextAccessibleEvents::caretMoved(TextControl *control, qsizetype caret)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextCursorEvent event(control, int(caret));
+    QAccessible::updateAccessibility(&event);
+}
+
+void TextAccessibleEvents::selectionChanged(TextControl *control, qsizetype start, qsizetype end)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextSelectionEvent event(control, int(start), int(end));
+    QAccessible::updateAccessibility(&event);
 }

@@ -1,4 +1,4 @@
-#include "platform/textlayouts.h"
+#include "engine/textlayouts.h"
 
 #include <QFontMetricsF>
 #include <QTextBoundaryFinder>

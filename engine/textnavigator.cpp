@@ -1,4 +1,4 @@
-#include "platform/textnavigator.h"
+#include "engine/textnavigator.h"
 
 #include <QKeyEvent>
 #include <QTextLine>

@@ -1,0 +1,445 @@
+#include "engine/textcontrol.h"
+
+#include "engine/textaccessible.h"
+#include "engine/textselectionmime.h"
+#include "platform/mousecodes.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// These keys belong to the window's menu, which routes them through its commands; the editor
+// must not take them for itself first.
+bool isMenuShortcut(const QKeyEvent *event)
+{
+    return event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)
+        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Copy)
+        || event->matches(QKeySequence::Paste) || event->matches(QKeySequence::SelectAll);
+}
+
+constexpr int AutoScrollInterval = 50;
+
+} // namespace
+
+TextControl::TextControl(QWidget *parent)
+    : TextView(parent)
+    , m_mouseSelection(m_navigator)
+    , m_composition(m_model, m_layouts)
+{
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setInputMethodHints(Qt::ImhMultiLine);
+    installTextAccessibility();
+}
+
+TextControl::~TextControl() = default;
+
+QString TextControl::text() const
+{
+    return storage().toString();
+}
+
+void TextControl::setText(const QString &text)
+{
+    setText(TextStorage::fromText(text));
+}
+
+void TextControl::setText(TextStorage &&text)
+{
+    const bool unchanged = text.isEmpty() && storage().isEmpty();
+    const QString removedHead = QAccessible::isActive()
+        ? storage().mid(0, TextAccessibleEvents::ReportedText)
+        : QString();
+    m_model.setText(std::move(text));
+    textReplaced(removedHead);
+    // Emptying an empty control is no change for its owner, but what could be undone is gone.
+    if (!unchanged)
+        Q_EMIT changed();
+}
+
+void TextControl::textReplaced(const QString &removed)
+{
+    m_verticalX = -1;
+    m_viewport.reset();
+    m_composition.clear();
+    m_layouts.clear();
+    updateScrollBars();
+    viewport()->update();
+    TextAccessibleEvents::textChanged(
+        this, 0, removed, storage().mid(0, TextAccessibleEvents::ReportedText));
+    m_reportedSelection = { 0, 0 };
+    TextAccessibleEvents::caretMoved(this, 0);
+}
+
+int TextControl::textLength() const
+{
+    return int(storage().length());
+}
+
+void TextControl::setSelText(const QString &text)
+{
+    const QString lines = TextStorage::withNewlines(text);
+    const bool lineBreaks = lines.contains(QLatin1Char('\n'));
+    const bool typing = !m_model.hasSelection() && !lineBreaks;
+    afterEdit(m_model.replaceSelection(
+        lines, typing ? TextHistory::Kind::Typing : TextHistory::Kind::Other, !lineBreaks));
+}
+
+int TextControl::selStart() const
+{
+    return int(m_model.selectionStart());
+}
+
+void TextControl::setSelStart(int position)
+{
+    select(position, position);
+}
+
+int TextControl::selLength() const
+{
+    return int(m_model.selectionEnd() - m_model.selectionStart());
+}
+
+void TextControl::setSelLength(int length)
+{
+    const int start = selStart();
+    select(start, start + length);
+}
+
+void TextControl::select(int anchor, int caret)
+{
+    m_model.select(anchor, m_model.caret());
+    setCaret(caret, true);
+}
+
+QString TextControl::selectedText() const
+{
+    return storage().mid(selStart(), selLength());
+}
+
+int TextControl::find(const QString &wanted) const
+{
+    return int(storage().indexOf(wanted));
+}
+
+void TextControl::afterEdit(const TextChange &change)
+{
+    if (change.isEmpty())
+        return;
+    m_verticalX = -1;
+    if (!m_composition.isEmpty() && !m_committing) {
+        // Text composed at the old caret would land in the wrong place; the input method
+        // starts again at the new one.
+        m_composition.clear();
+        QGuiApplication::inputMethod()->reset();
+    }
+    // The text before `at` is as it was, so its line numbers are too.
+    const TextStorage &text = storage();
+    const qsizetype first = text.lineOf(change.at);
+    const qsizetype lineShift = text.lineCount() - change.linesBefore;
+    m_layouts.edited(first, text.lineOf(change.at + change.added) - lineShift, lineShift);
+    updateScrollBars();
+    ensureCaretVisible();
+    restartCaretBlink();
+    viewport()->update();
+    QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    if (QAccessible::isActive()) {
+        constexpr qsizetype most = TextAccessibleEvents::ReportedText;
+        TextAccessibleEvents::textChanged(this,
+            change.at,
+            change.removedText(most),
+            text.mid(change.at, std::min(change.added, most)));
+        selectionChanged();
+    }
+    Q_EMIT changed();
+}
+
+void TextControl::undoLastEdit()
+{
+    afterEdit(m_model.undo());
+}
+
+void TextControl::cut()
+{
+    if (!m_model.hasSelection())
+        return;
+    copy();
+    afterEdit(m_model.removeSelection());
+}
+
+void TextControl::copy()
+{
+    if (m_model.hasSelection())
+        QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void TextControl::paste()
+{
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!text.isEmpty())
+        afterEdit(
+            m_model.replaceSelection(TextStorage::withNewlines(text), TextHistory::Kind::Other));
+}
+
+void TextControl::setCaret(qsizetype position, bool keepAnchor)
+{
+    m_verticalX = -1;
+    m_model.moveCaret(position, keepAnchor);
+    ensureCaretVisible();
+    restartCaretBlink();
+    viewport()->update();
+    selectionChanged();
+}
+
+void TextControl::selectionChanged()
+{
+    QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    const std::pair<qsizetype, qsizetype> selection { m_model.selectionStart(),
+        m_model.selectionEnd() };
+    if (selection != m_reportedSelection) {
+        m_reportedSelection = selection;
+        TextAccessibleEvents::selectionChanged(this, selection.first, selection.second);
+    }
+    TextAccessibleEvents::caretMoved(this, m_model.caret());
+}
+
+void TextControl::offerPrimarySelection()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (m_model.hasSelection() && clipboard->supportsSelection())
+        clipboard->setMimeData(
+            new TextSelectionMime(this, selStart(), selLength()), QClipboard::Selection);
+}
+
+bool TextControl::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride
+        && isMenuShortcut(static_cast<QKeyEvent *>(event))) {
+        event->ignore();
+        return false;
+    }
+    return TextView::event(event);
+}
+
+void TextControl::keyPressEvent(QKeyEvent *event)
+{
+    // Undo is the menu's single step; the editor's own history must not be walked by keys.
+    if (isMenuShortcut(event)) {
+        event->ignore();
+        return;
+    }
+    if (moveCaretByKey(event) || editByKey(event) || typeByKey(event)) {
+        event->accept();
+        return;
+    }
+    TextView::keyPressEvent(event);
+}
+
+bool TextControl::typeByKey(QKeyEvent *event)
+{
+    const QString typed = event->text();
+    // Ctrl with a letter is a command, but AltGr arrives as Ctrl+Alt on some systems and types.
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool command = modifiers == Qt::ControlModifier
+        || modifiers == (Qt::ControlModifier | Qt::ShiftModifier) || (modifiers & Qt::MetaModifier);
+    if (typed.isEmpty() || command || !(typed.at(0).isPrint() || typed.at(0).isSurrogate()))
+        return false;
+    afterEdit(m_model.replaceSelection(
+        typed, m_model.hasSelection() ? TextHistory::Kind::Other : TextHistory::Kind::Typing));
+    return true;
+}
+
+bool TextControl::moveCaretByKey(QKeyEvent *event)
+{
+    qreal column = m_verticalX;
+    const int pageRows = std::max(1, m_viewport.visibleRows() - 1);
+    const std::optional<TextNavigator::KeyMove> move
+        = m_navigator.moveForKey(event, m_model.caret(), m_model.anchor(), pageRows, column);
+    if (!move)
+        return false;
+    if (!move->moves)
+        return true;
+    if (move->scrollRows != 0)
+        m_viewport.scrollBy(move->scrollRows);
+    setCaret(move->to, move->extend);
+    if (move->keepsColumn)
+        m_verticalX = column;
+    if (move->extend)
+        offerPrimarySelection();
+    return true;
+}
+
+void TextControl::removeByKey(qsizetype to, TextHistory::Kind kind, bool caretAfterRestore)
+{
+    const qsizetype caret = m_model.caret();
+    afterEdit(m_model.hasSelection()
+            ? m_model.removeSelection()
+            : m_model.remove(std::min(caret, to), std::max(caret, to), kind, caretAfterRestore));
+}
+
+bool TextControl::editByKey(QKeyEvent *event)
+{
+    const qsizetype caret = m_model.caret();
+    using Kind = TextHistory::Kind;
+    if (event->key() == Qt::Key_Backspace && !(event->modifiers() & Qt::ControlModifier))
+        removeByKey(m_navigator.previousCodePoint(caret), Kind::Removal, true);
+    else if (event->matches(QKeySequence::Delete))
+        removeByKey(m_navigator.nextCharacter(caret), Kind::Removal, false);
+    else if (event->matches(QKeySequence::DeleteStartOfWord))
+        removeByKey(m_navigator.previousWord(caret), Kind::Other, true);
+    else if (event->matches(QKeySequence::DeleteEndOfWord))
+        removeByKey(m_navigator.nextWord(caret), Kind::Other, false);
+    else if (event->matches(QKeySequence::InsertParagraphSeparator)
+        || event->matches(QKeySequence::InsertLineSeparator))
+        afterEdit(m_model.replaceSelection(u"\n", Kind::Other, false));
+    else
+        return false;
+    return true;
+}
+
+void TextControl::mousePressEvent(QMouseEvent *event)
+{
+    if (!m_composition.isEmpty())
+        QGuiApplication::inputMethod()->commit();
+    m_mouseSelection.release();
+    if (event->button() == Qt::MiddleButton)
+        return;
+    const QPoint point = event->position().toPoint();
+    const TextStorage &text = storage();
+    if (event->button() == Qt::LeftButton && m_viewport.inSelectionMargin(event->position())) {
+        const qsizetype line
+            = text.lineOf(positionAt(QPoint(TextViewport::SelectionMargin, point.y())));
+        const bool last = line + 1 >= text.lineCount();
+        select(
+            int(text.lineStart(line)), int(last ? text.lineEnd(line) : text.lineStart(line + 1)));
+        offerPrimarySelection();
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    setCaret(positionAt(point), event->modifiers() & Qt::ShiftModifier);
+    m_selecting = true;
+    m_lastDragPoint = point;
+    m_mouseSelection.press(m_model.caret(), event->modifiers() == Qt::NoModifier);
+}
+
+void TextControl::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+        return;
+    m_lastDragPoint = event->position().toPoint();
+    dragTo(m_lastDragPoint);
+    const bool outside = !viewport()->rect().contains(m_lastDragPoint);
+    if (outside && !m_autoScroll.isActive())
+        m_autoScroll.start(AutoScrollInterval, this);
+    else if (!outside)
+        m_autoScroll.stop();
+}
+
+void TextControl::dragTo(const QPoint &viewportPoint)
+{
+    const auto [anchor, caret]
+        = m_mouseSelection.dragTo(positionAt(viewportPoint), m_model.anchor());
+    select(int(anchor), int(caret));
+}
+
+void TextControl::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_mouseSelection.release();
+    m_autoScroll.stop();
+    if (event->button() == Qt::LeftButton && m_selecting) {
+        m_selecting = false;
+        offerPrimarySelection();
+    }
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
+        const QString text = clipboard->text(QClipboard::Selection);
+        setCaret(positionAt(event->position().toPoint()), false);
+        if (!text.isEmpty())
+            afterEdit(m_model.replaceSelection(
+                TextStorage::withNewlines(text), TextHistory::Kind::Other));
+    }
+    Q_EMIT mouseUp(mouseButtonCode(event->button()),
+        shiftStateCode(event->modifiers()),
+        event->position().toPoint());
+}
+
+void TextControl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || m_viewport.inSelectionMargin(event->position())) {
+        mousePressEvent(event);
+        return;
+    }
+    const auto [from, to] = m_navigator.wordAt(positionAt(event->position().toPoint()));
+    select(int(from), int(to));
+    m_mouseSelection.doubleClick({ from, to });
+    m_selecting = true;
+}
+
+void TextControl::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The window shows its Edit menu when the right button is released.
+    event->accept();
+}
+
+void TextControl::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_autoScroll.timerId()) {
+        const QRect area = viewport()->rect();
+        if (m_lastDragPoint.y() < area.top())
+            m_viewport.scrollBy(-1);
+        else if (m_lastDragPoint.y() > area.bottom())
+            m_viewport.scrollBy(1);
+        QScrollBar *horizontal = horizontalScrollBar();
+        if (m_lastDragPoint.x() < area.left())
+            horizontal->setValue(horizontal->value() - horizontal->singleStep());
+        else if (m_lastDragPoint.x() > area.right())
+            horizontal->setValue(horizontal->value() + horizontal->singleStep());
+        dragTo(m_lastDragPoint);
+    }
+    TextView::timerEvent(event);
+}
+
+void TextControl::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        const auto [from, to] = m_composition.commitRange(*event);
+        m_committing = true;
+        afterEdit(m_model.replace(
+            from, to, TextStorage::withNewlines(event->commitString()), TextHistory::Kind::Other));
+        m_committing = false;
+    }
+    m_composition.show(*event);
+    viewport()->update();
+    event->accept();
+}
+
+QVariant TextControl::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return const_cast<TextControl *>(this)
+            ->cursorRect(int(m_model.caret()))
+            .translated(viewport()->pos());
+    case Qt::ImFont:
+        return font();
+    case Qt::ImHints:
+        return int(inputMethodHints());
+    default:
+        break;
+    }
+    const QVariant answer = m_composition.query(query);
+    return answer.isValid() ? answer : TextView::inputMethodQuery(query);
+}

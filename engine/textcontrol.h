@@ -1,0 +1,90 @@
+#pragma once
+
+#include "engine/textcomposition.h"
+#include "engine/textmouseselection.h"
+#include "engine/textview.h"
+
+#include <QBasicTimer>
+#include <QPoint>
+
+// The editing area. The rest of the program uses only this class's own members, so what
+// stands behind them can change without touching the callers. Line breaks in text() are
+// single '\n' characters; setSelText() also takes '\r' and "\r\n" as one break.
+//
+// The text and its edits live in a model of their own and only the lines on screen are laid
+// out, so opening, scrolling and editing cost the same in a document of any length. This
+// class turns keys, the mouse, input methods and the program's calls into edits of the model
+// and tells the view, screen readers and the input method what changed.
+class TextControl : public TextView
+{
+    Q_OBJECT
+public:
+    explicit TextControl(QWidget *parent = nullptr);
+    ~TextControl() override;
+
+    QString text() const;
+    void setText(const QString &text);
+    void setText(TextStorage &&text);
+    int textLength() const;
+    void setSelText(const QString &text);
+    int selStart() const;
+    void setSelStart(int position);
+    int selLength() const;
+    void setSelLength(int length);
+    QString selectedText() const;
+    // Where wanted first occurs, or -1.
+    int find(const QString &wanted) const;
+
+    // The classic edit control's undo: one step, and a second undo takes the first one back.
+    void undoLastEdit();
+    void cut();
+    void copy();
+    void paste();
+
+    void select(int anchor, int caret);
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+Q_SIGNALS:
+    void changed();
+    void mouseUp(int button, int shift, QPoint position);
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    int composedCaret() const override
+    {
+        return m_composition.isEmpty() ? -1 : m_composition.caret();
+    }
+
+private:
+    bool moveCaretByKey(QKeyEvent *event);
+    bool editByKey(QKeyEvent *event);
+    // With a selection the key takes it away; else the text from the caret to `to`.
+    void removeByKey(qsizetype to, TextHistory::Kind kind, bool caretAfterRestore);
+    bool typeByKey(QKeyEvent *event);
+    void textReplaced(const QString &removedHead);
+    void afterEdit(const TextChange &change);
+    void setCaret(qsizetype position, bool keepAnchor);
+    void selectionChanged();
+    void offerPrimarySelection();
+    void dragTo(const QPoint &viewportPoint);
+
+    TextMouseSelection m_mouseSelection;
+    TextComposition m_composition;
+    // The x the caret keeps while it moves up and down through shorter rows; < 0 when unset.
+    qreal m_verticalX = -1;
+    QBasicTimer m_autoScroll;
+    QPoint m_lastDragPoint;
+    bool m_selecting = false;
+    // While the input method's own text goes in, what it is composing stays.
+    bool m_committing = false;
+    // The selection screen readers were last told of.
+    std::pair<qsizetype, qsizetype> m_reportedSelection { 0, 0 };
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/texteditingmodel.h"
+#include "engine/textlayouts.h"
+#include "engine/textnavigator.h"
+#include "engine/textviewport.h"
+#include "platform/controlfont.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+
+// The text on screen: it lays out and paints the model's text with its selection and caret,
+// scrolls, and follows the font, the colour, word wrap and the focus. It changes nothing;
+// TextControl, built on it, takes the user's input.
+class TextView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit TextView(QWidget *parent = nullptr);
+
+    bool wordWrap() const;
+    void setWordWrap(bool on);
+    ControlFont controlFont() const { return m_font; }
+    void setControlFont(const ControlFont &font);
+    quint32 foreColor() const { return m_foreColor; }
+    void setForeColor(quint32 color);
+
+    // The caret's rectangle at position, in the viewport's coordinates.
+    QRect cursorRect(int position);
+    int positionAt(const QPoint &viewportPoint);
+    // Scrolls, if need be, so that position is on screen.
+    void showPosition(int position);
+    const TextStorage &storage() const { return m_model.storage(); }
+    int caretPosition() const { return int(m_model.caret()); }
+    int anchorPosition() const { return int(m_model.anchor()); }
+    // Changes whenever the text does.
+    quint64 revision() const { return m_model.revision(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+    // The caret's place in text an input method is composing, or -1.
+    virtual int composedCaret() const { return -1; }
+    void updateScrollBars();
+    void ensureCaretVisible() { showPosition(int(m_model.caret())); }
+    void restartCaretBlink();
+
+    TextEditingModel m_model;
+    TextLayouts m_layouts;
+    TextNavigator m_navigator;
+    TextViewport m_viewport;
+
+private:
+    void applyColors();
+
+    ControlFont m_font;
+    quint32 m_foreColor;
+    QBasicTimer m_blink;
+    bool m_caretShown = false;
+    // Wheel movement short of a row, as touchpads send it.
+    int m_wheelRemainder = 0;
+    bool m_menuOpen = false;
+};

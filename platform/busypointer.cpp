@@ -1,0 +1,14 @@
+#include "platform/busypointer.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+BusyPointer::BusyPointer()
+{
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+BusyPointer::~BusyPointer()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
