@@ -5,17 +5,13 @@
 #include "platform/mousecodes.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QScrollBar>
-#include <QStyleHints>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -395,16 +391,7 @@ void TextControl::contextMenuEvent(QContextMenuEvent *event)
 void TextControl::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_autoScroll.timerId()) {
-        const QRect area = viewport()->rect();
-        if (m_lastDragPoint.y() < area.top())
-            m_viewport.scrollBy(-1);
-        else if (m_lastDragPoint.y() > area.bottom())
-            m_viewport.scrollBy(1);
-        QScrollBar *horizontal = horizontalScrollBar();
-        if (m_lastDragPoint.x() < area.left())
-            horizontal->setValue(horizontal->value() - horizontal->singleStep());
-        else if (m_lastDragPoint.x() > area.right())
-            horizontal->setValue(horizontal->value() + horizontal->singleStep());
+        m_viewport.scrollTowards(m_lastDragPoint);
         dragTo(m_lastDragPoint);
     }
     TextView::timerEvent(event);

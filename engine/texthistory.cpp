@@ -4,29 +4,15 @@ namespace {
 
 using Piece = TextStorage::Piece;
 
-const void *endOf(const Piece &piece)
-{
-    const char *start = static_cast<const char *>(piece.data);
-    return start + qsizetype(piece.length) * (piece.wide ? 2 : 1);
-}
-
-// Neighbours in the buffers: the second piece's text was stored right after the first's.
-bool adjoin(const Piece &first, const Piece &second)
-{
-    return first.wide == second.wide && endOf(first) == second.data;
-}
-
 bool endsWithLineBreak(const Piece &piece)
 {
-    const qsizetype last = piece.length - 1;
-    return piece.wide ? static_cast<const char16_t *>(piece.data)[last] == u'\n'
-                      : static_cast<const char *>(piece.data)[last] == '\n';
+    return piece.at(piece.length - 1) == QLatin1Char('\n');
 }
 
 void appendPieces(std::vector<Piece> &to, const std::vector<Piece> &pieces)
 {
     for (const Piece &piece : pieces) {
-        if (!to.empty() && adjoin(to.back(), piece)
+        if (!to.empty() && to.back().adjoins(piece)
             && to.back().length + piece.length <= TextStorage::MaximumPiece) {
             to.back().length += piece.length;
             to.back().newlines += piece.newlines;
@@ -72,7 +58,7 @@ bool TextHistory::merge(const Edit &edit)
         // replaced a selection or was pasted, but not from a line break.
         if (!previous.typingContinues || last.inserted.empty() || next.inserted.empty()
             || next.position != last.position + last.insertedLength()
-            || !adjoin(last.inserted.back(), next.inserted.front())
+            || !last.inserted.back().adjoins(next.inserted.front())
             || endsWithLineBreak(last.inserted.back()))
             return false;
         appendPieces(last.inserted, next.inserted);
@@ -84,12 +70,12 @@ bool TextHistory::merge(const Edit &edit)
     // together in the text, come back together.
     if (next.removed.empty() || last.removed.empty())
         return false;
-    if (next.position == last.position && adjoin(last.removed.back(), next.removed.front())) {
+    if (next.position == last.position && last.removed.back().adjoins(next.removed.front())) {
         appendPieces(last.removed, next.removed);
         return true;
     }
     if (next.position + next.removedLength() == last.position
-        && adjoin(next.removed.back(), last.removed.front())) {
+        && next.removed.back().adjoins(last.removed.front())) {
         std::vector<Piece> removed = next.removed;
         appendPieces(removed, last.removed);
         last.removed = std::move(removed);

@@ -171,52 +171,56 @@ std::pair<qsizetype, qsizetype> TextNavigator::wordAt(qsizetype position) const
     return { start + from, start + to };
 }
 
+namespace {
+
+enum class Step {
+    NextCharacter,
+    PreviousCharacter,
+    NextWord,
+    PreviousWord,
+    RowStart,
+    RowEnd,
+    Start,
+    End,
+    Down,
+    Up,
+    PageDown,
+    PageUp
+};
+
+struct MoveKey
+{
+    QKeySequence::StandardKey plain;
+    QKeySequence::StandardKey extending;
+    Step step;
+};
+
+const MoveKey MoveKeys[] = {
+    { QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Step::NextCharacter },
+    { QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Step::PreviousCharacter },
+    { QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Step::NextWord },
+    { QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, Step::PreviousWord },
+    { QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Step::RowStart },
+    { QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Step::RowEnd },
+    { QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Step::Start },
+    { QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Step::End },
+    { QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Step::Down },
+    { QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Step::Up },
+    { QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, Step::PageDown },
+    { QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, Step::PageUp },
+};
+
+} // namespace
+
 std::optional<TextNavigator::KeyMove> TextNavigator::moveForKey(
     const QKeyEvent *event, qsizetype caret, qsizetype anchor, int pageRows, qreal &column)
 {
-    enum class Step {
-        NextCharacter,
-        PreviousCharacter,
-        NextWord,
-        PreviousWord,
-        RowStart,
-        RowEnd,
-        Start,
-        End,
-        Down,
-        Up,
-        PageDown,
-        PageUp
-    };
-    struct Key
-    {
-        QKeySequence::StandardKey plain;
-        QKeySequence::StandardKey extending;
-        Step step;
-    };
-    static const Key keys[] = {
-        { QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Step::NextCharacter },
-        { QKeySequence::MoveToPreviousChar,
-            QKeySequence::SelectPreviousChar,
-            Step::PreviousCharacter },
-        { QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Step::NextWord },
-        { QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, Step::PreviousWord },
-        { QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Step::RowStart },
-        { QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Step::RowEnd },
-        { QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Step::Start },
-        { QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Step::End },
-        { QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Step::Down },
-        { QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Step::Up },
-        { QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, Step::PageDown },
-        { QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, Step::PageUp },
-    };
-    for (const Key &key : keys) {
+    for (const MoveKey &key : MoveKeys) {
         KeyMove move;
         move.extend = event->matches(key.extending);
         if (!move.extend && !event->matches(key.plain))
             continue;
         const bool collapse = anchor != caret && !move.extend;
-        qsizetype rows = 0;
         switch (key.step) {
         case Step::NextCharacter:
             // Without Shift, the arrow first takes the caret to the selection's own end.
@@ -238,33 +242,34 @@ std::optional<TextNavigator::KeyMove> TextNavigator::moveForKey(
             move.to = rowEnd(caret);
             return move;
         case Step::Start:
-            move.to = 0;
-            return move;
         case Step::End:
-            move.to = m_storage.length();
+            move.to = key.step == Step::Start ? 0 : m_storage.length();
             return move;
         case Step::Down:
         case Step::Up:
-            rows = key.step == Step::Down ? 1 : -1;
-            break;
+            return verticalKeyMove(move, caret, key.step == Step::Down ? 1 : -1, column);
         case Step::PageDown:
         case Step::PageUp:
-            rows = key.step == Step::PageDown ? pageRows : -pageRows;
-            move.scrollRows = rows;
-            break;
+            move.scrollRows = key.step == Step::PageDown ? pageRows : -pageRows;
+            return verticalKeyMove(move, caret, move.scrollRows, column);
         }
-        if (column < 0)
-            column = x(caret);
-        move.to = verticalMove(caret, rows, column);
-        move.keepsColumn = true;
-        if (move.to == caret && (rows == 1 || rows == -1)) {
-            // On the first or last row a selection still grows to the end of the text; the
-            // caret alone stays where it is.
-            move.moves = move.extend;
-            move.to = rows < 0 ? 0 : m_storage.length();
-            move.keepsColumn = false;
-        }
-        return move;
     }
     return std::nullopt;
+}
+
+TextNavigator::KeyMove TextNavigator::verticalKeyMove(
+    KeyMove move, qsizetype caret, qsizetype rows, qreal &column)
+{
+    if (column < 0)
+        column = x(caret);
+    move.to = verticalMove(caret, rows, column);
+    move.keepsColumn = true;
+    if (move.to == caret && (rows == 1 || rows == -1)) {
+        // On the first or last row a selection still grows to the end of the text; the
+        // caret alone stays where it is.
+        move.moves = move.extend;
+        move.to = rows < 0 ? 0 : m_storage.length();
+        move.keepsColumn = false;
+    }
+    return move;
 }

@@ -50,6 +50,7 @@ private:
     static Kind kindOf(QChar unit);
     qsizetype inLayout(qsizetype position, QTextLayout::CursorMode mode, bool forward);
     qsizetype lastInRow(const TextLayouts::Piece &piece) const;
+    KeyMove verticalKeyMove(KeyMove move, qsizetype caret, qsizetype rows, qreal &column);
 
     const TextStorage &m_storage;
     TextLayouts &m_layouts;

@@ -12,41 +12,6 @@ constexpr qsizetype ChunkUnits = 16 * 1024;
 // Shorter inserts are not worth checking for a one-byte form.
 constexpr qsizetype CompactFrom = 1024;
 
-const uchar *narrow(const TextStorage::Piece &piece)
-{
-    return static_cast<const uchar *>(piece.data);
-}
-
-const char16_t *wide(const TextStorage::Piece &piece)
-{
-    return static_cast<const char16_t *>(piece.data);
-}
-
-// The offset of the k-th '\n' (1-based) in [from, to) of the piece, or -1.
-qint32 findNewline(const TextStorage::Piece &piece, qint32 from, qint32 to, qsizetype k)
-{
-    if (piece.wide) {
-        const char16_t *units = wide(piece);
-        for (qint32 i = from; i < to; ++i) {
-            if (units[i] == u'\n' && --k == 0)
-                return i;
-        }
-        return -1;
-    }
-    const uchar *bytes = narrow(piece);
-    qint32 i = from;
-    while (i < to) {
-        const void *hit = std::memchr(bytes + i, '\n', std::size_t(to - i));
-        if (!hit)
-            return -1;
-        i = qint32(static_cast<const uchar *>(hit) - bytes);
-        if (--k == 0)
-            return i;
-        ++i;
-    }
-    return -1;
-}
-
 } // namespace
 
 struct TextStorage::Buffers
@@ -74,7 +39,7 @@ struct TextStorage::Buffers
     // Whether text written now lands right after the piece, so the piece can simply grow.
     bool canExtend(const Piece &piece, qsizetype units) const
     {
-        return piece.wide && wide(piece) + piece.length == current + used
+        return piece.wide && piece.units() + piece.length == current + used
             && capacity - used >= units && piece.length + units <= MaximumPiece;
     }
 };
@@ -139,7 +104,7 @@ void TextStorage::append(const Piece &added, qsizetype &lineLength)
     Piece piece = added;
     piece.newlines = 0;
     qint32 from = 0;
-    for (qint32 at; (at = findNewline(piece, from, piece.length, 1)) >= 0; from = at + 1) {
+    for (qint32 at; (at = piece.findNewline(from, piece.length, 1)) >= 0; from = at + 1) {
         m_longestLine = std::max(m_longestLine, lineLength + at - from);
         lineLength = 0;
         ++piece.newlines;
@@ -164,7 +129,7 @@ std::vector<TextStorage::Piece> TextStorage::store(QStringView text)
             piece.data = m_buffers->write(block);
             piece.wide = true;
         }
-        piece.newlines = countNewlines(piece, 0, piece.length);
+        piece.newlines = piece.countNewlines(0, piece.length);
         pieces.push_back(piece);
     }
     return pieces;
@@ -176,7 +141,7 @@ TextStorage::Run TextStorage::run(std::size_t index) const
     Run run;
     run.latin1 = !piece.wide;
     if (piece.wide)
-        run.wide = QStringView(wide(piece), piece.length);
+        run.wide = QStringView(piece.units(), piece.length);
     else
         run.narrow = QLatin1StringView(static_cast<const char *>(piece.data), piece.length);
     return run;
@@ -187,7 +152,7 @@ QString TextStorage::textOf(const std::vector<Piece> &pieces)
     QString text(piecesLength(pieces), Qt::Uninitialized);
     QChar *write = text.data();
     for (const Piece &piece : pieces) {
-        copyUnits(piece, 0, piece.length, write);
+        piece.copyUnits(0, piece.length, write);
         write += piece.length;
     }
     return text;
@@ -199,40 +164,6 @@ qsizetype TextStorage::piecesLength(const std::vector<Piece> &pieces)
     for (const Piece &piece : pieces)
         length += piece.length;
     return length;
-}
-
-qint32 TextStorage::countNewlines(const Piece &piece, qint32 from, qint32 to)
-{
-    if (piece.wide)
-        return qint32(std::count(wide(piece) + from, wide(piece) + to, u'\n'));
-    qint32 count = 0;
-    for (qint32 at = from; (at = findNewline(piece, at, to, 1)) >= 0; ++at)
-        ++count;
-    return count;
-}
-
-TextStorage::Piece TextStorage::slice(const Piece &piece, qint32 from, qint32 to)
-{
-    Piece part = piece;
-    part.data = piece.wide ? static_cast<const void *>(wide(piece) + from)
-                           : static_cast<const void *>(narrow(piece) + from);
-    part.length = to - from;
-    part.newlines = countNewlines(piece, from, to);
-    return part;
-}
-
-void TextStorage::copyUnits(const Piece &piece, qint32 from, qint32 to, QChar *out)
-{
-    if (piece.wide) {
-        std::memcpy(static_cast<void *>(out),
-            wide(piece) + from,
-            std::size_t(to - from) * sizeof(char16_t));
-        return;
-    }
-    const uchar *bytes = narrow(piece) + from;
-    char16_t *units = reinterpret_cast<char16_t *>(out);
-    for (qint32 i = 0, n = to - from; i < n; ++i)
-        units[i] = bytes[i];
 }
 
 std::pair<std::size_t, qint32> TextStorage::locate(qsizetype position) const
@@ -252,7 +183,7 @@ qsizetype TextStorage::lineStart(qsizetype line) const
     const std::size_t index = m_index.pieceWithBreak(line);
     const LineIndex::Start start = m_index.start(index);
     const Piece &piece = m_pieces[index];
-    return start.position + findNewline(piece, 0, piece.length, line - start.line) + 1;
+    return start.position + piece.findNewline(0, piece.length, line - start.line) + 1;
 }
 
 qsizetype TextStorage::lineEnd(qsizetype line) const
@@ -267,7 +198,7 @@ qsizetype TextStorage::lineOf(qsizetype position) const
     const auto [index, offset] = locate(std::clamp<qsizetype>(position, 0, length()));
     if (index == m_pieces.size())
         return m_index.totals().line;
-    return m_index.start(index).line + countNewlines(m_pieces[index], 0, offset);
+    return m_index.start(index).line + m_pieces[index].countNewlines(0, offset);
 }
 
 QChar TextStorage::at(qsizetype position) const
@@ -276,7 +207,7 @@ QChar TextStorage::at(qsizetype position) const
         return QChar();
     const auto [index, offset] = locate(position);
     const Piece &piece = m_pieces[index];
-    return piece.wide ? QChar(wide(piece)[offset]) : QChar(narrow(piece)[offset]);
+    return piece.at(offset);
 }
 
 QString TextStorage::mid(qsizetype position, qsizetype count) const
@@ -290,7 +221,7 @@ QString TextStorage::mid(qsizetype position, qsizetype count) const
     while (count > 0) {
         const Piece &piece = m_pieces[index];
         const qint32 take = qint32(std::min<qsizetype>(piece.length - offset, count));
-        copyUnits(piece, offset, offset + take, write);
+        piece.copyUnits(offset, offset + take, write);
         write += take;
         count -= take;
         ++index;
@@ -343,9 +274,9 @@ std::size_t TextStorage::splitAt(qsizetype position)
     if (offset == 0)
         return index;
     const Piece whole = m_pieces[index];
-    const Piece left = slice(whole, 0, offset);
+    const Piece left = whole.slice(0, offset);
     m_pieces[index] = left;
-    m_pieces.insert(m_pieces.begin() + qsizetype(index) + 1, slice(whole, offset, whole.length));
+    m_pieces.insert(m_pieces.begin() + qsizetype(index) + 1, whole.slice(offset, whole.length));
     m_index.split(index, left.length, left.newlines);
     return index + 1;
 }
@@ -378,7 +309,7 @@ void TextStorage::raiseLongestLine(qsizetype from, qsizetype to)
     while (position < end) {
         const Piece &piece = m_pieces[index];
         const qint32 stop = qint32(std::min<qsizetype>(piece.length, offset + end - position));
-        const qint32 at = findNewline(piece, offset, stop, 1);
+        const qint32 at = piece.findNewline(offset, stop, 1);
         const qint32 upTo = at < 0 ? stop : at;
         lineLength += upTo - offset;
         m_longestLine = std::max(m_longestLine, lineLength);
@@ -411,7 +342,7 @@ TextStorage::Splice TextStorage::replace(
         added.data = m_buffers->write(text);
         added.length = qint32(text.size());
         added.wide = true;
-        added.newlines = countNewlines(added, 0, added.length);
+        added.newlines = added.countNewlines(0, added.length);
         m_pieces[index - 1].length += added.length;
         m_pieces[index - 1].newlines += added.newlines;
         m_index.resize(index - 1, added.length, added.newlines);

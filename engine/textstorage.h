@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/lineindex.h"
+#include "engine/textpiece.h"
 
 #include <QByteArray>
 #include <QLatin1StringView>
@@ -18,15 +19,9 @@
 class TextStorage
 {
 public:
-    // One run of text in one buffer. Pieces are never longer than MaximumPiece, so a lookup
-    // that has to scan within a piece stays short.
-    struct Piece
-    {
-        const void *data = nullptr;
-        qint32 length = 0;
-        qint32 newlines = 0;
-        bool wide = false;
-    };
+    // Pieces are never longer than MaximumPiece, so a lookup that has to scan within a piece
+    // stays short.
+    using Piece = TextPiece;
     static constexpr qint32 MaximumPiece = 64 * 1024;
 
     // What one replace() did, enough to put it back: the pieces it took out and the ones it
@@ -110,9 +105,6 @@ private:
     struct Buffers;
 
     static qsizetype piecesLength(const std::vector<Piece> &pieces);
-    static qint32 countNewlines(const Piece &piece, qint32 from, qint32 to);
-    static Piece slice(const Piece &piece, qint32 from, qint32 to);
-    static void copyUnits(const Piece &piece, qint32 from, qint32 to, QChar *out);
 
     // The piece holding position, and the offset in it; the end gives (count, 0).
     std::pair<std::size_t, qint32> locate(qsizetype position) const;

@@ -104,6 +104,20 @@ void TextViewport::updateScrollBars(bool wrapped)
     m_settingScrollBars = false;
 }
 
+void TextViewport::scrollTowards(const QPoint &point)
+{
+    const QRect area = m_area.viewport()->rect();
+    if (point.y() < area.top())
+        scrollBy(-1);
+    else if (point.y() > area.bottom())
+        scrollBy(1);
+    QScrollBar *horizontal = m_area.horizontalScrollBar();
+    if (point.x() < area.left())
+        horizontal->setValue(horizontal->value() - horizontal->singleStep());
+    else if (point.x() > area.right())
+        horizontal->setValue(horizontal->value() + horizontal->singleStep());
+}
+
 void TextViewport::followScrollBar()
 {
     const int value = m_area.verticalScrollBar()->value();

@@ -41,6 +41,8 @@ public:
     void updateScrollBars(bool wrapped);
     void scrollToRow(TextLayouts::Row row);
     void scrollBy(qsizetype rows) { scrollToRow(m_layouts.step(m_top, rows)); }
+    // One step of scrolling toward a point outside the view, as a drag past its edge does.
+    void scrollTowards(const QPoint &point);
     // Takes the top line from the vertical scroll bar after the user moved it.
     void followScrollBar();
     void showPosition(qsizetype position, bool wrapped);

@@ -1,0 +1,133 @@
+#include "engine/texteditingmodel.h"
+
+#include <QtTest>
+
+// The editing model with no widget. A text is drawn with '|' at the caret and '^' at the
+// anchor when something is selected; the steps are what keys and commands ask of the model.
+class TestTextEditingModel : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void steps_data();
+    void steps();
+    void changeSaysWhatWasRemoved();
+};
+
+namespace {
+
+void setDrawn(TextEditingModel &model, QString drawn)
+{
+    const qsizetype caretAt = drawn.indexOf(QLatin1Char('|'));
+    drawn.remove(caretAt, 1);
+    qsizetype anchorAt = drawn.indexOf(QLatin1Char('^'));
+    if (anchorAt >= 0) {
+        drawn.remove(anchorAt, 1);
+    }
+    const qsizetype caret = anchorAt >= 0 && anchorAt < caretAt ? caretAt - 1 : caretAt;
+    if (anchorAt < 0)
+        anchorAt = caret;
+    model.setText(TextStorage::fromText(drawn));
+    model.select(anchorAt, caret);
+}
+
+QString drawn(const TextEditingModel &model)
+{
+    QString text = model.storage().toString();
+    const qsizetype caret = model.caret();
+    const qsizetype anchor = model.anchor();
+    text.insert(caret, QLatin1Char('|'));
+    if (anchor != caret)
+        text.insert(anchor < caret ? anchor : anchor + 1, QLatin1Char('^'));
+    return text;
+}
+
+void run(TextEditingModel &model, const QString &step)
+{
+    using Kind = TextHistory::Kind;
+    const qsizetype caret = model.caret();
+    if (step.startsWith(QLatin1String("type "))) {
+        model.replaceSelection(step.mid(5), model.hasSelection() ? Kind::Other : Kind::Typing);
+    } else if (step == QLatin1String("enter")) {
+        model.replaceSelection(u"\n", Kind::Other, false);
+    } else if (step == QLatin1String("backspace")) {
+        model.hasSelection() ? model.removeSelection()
+                             : model.remove(caret - 1, caret, Kind::Removal, true);
+    } else if (step == QLatin1String("delete")) {
+        model.hasSelection() ? model.removeSelection()
+                             : model.remove(caret, caret + 1, Kind::Removal, false);
+    } else if (step == QLatin1String("undo")) {
+        model.undo();
+    } else if (step.startsWith(QLatin1String("select "))) {
+        const QStringList ends = step.mid(7).split(QLatin1Char(','));
+        model.select(ends.at(0).toLongLong(), ends.at(1).toLongLong());
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+}
+
+} // namespace
+
+void TestTextEditingModel::steps_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("after");
+    const auto row = [](const char *before, const QStringList &steps, const char *after) {
+        QString name = QString::fromUtf8(before) + QLatin1Char(' ') + steps.join(u", ");
+        QTest::newRow(qPrintable(name.replace(QLatin1Char('\n'), QLatin1String("\\n"))))
+            << QString::fromUtf8(before) << steps << QString::fromUtf8(after);
+    };
+    row("ab|c", { "type X" }, "abX|c");
+    row("^ab|c", { "type X" }, "X|c");
+    row("ab|c^", { "type X" }, "abX|");
+    row("ab|c", { "type X", "type Y", "undo" }, "ab|c");
+    row("ab|c", { "type X", "undo", "undo" }, "abX|c");
+    row("^ab|", { "type X", "type Y", "undo" }, "ab|");
+    row("a|", { "enter", "type b", "undo" }, "a\n|");
+    row("abc|", { "backspace", "backspace", "undo" }, "abc|");
+    row("|abc", { "delete", "delete", "undo" }, "|abc");
+    row("a\n|b", { "backspace", "backspace", "undo" }, "a|b");
+    row("^abc|", { "backspace", "undo" }, "abc|");
+    row("|ab^c", { "backspace", "undo" }, "|abc");
+    row("ab|c", { "type X", "select 0,0", "undo" }, "|abc");
+    row("abc|", { "type X", "select 4,4", "undo" }, "abc|");
+    row("a|bc", { "type X", "select 4,1", "undo" }, "a|bc^");
+    row("abc|", { "select -5,99" }, "^abc|");
+    row("|", { "backspace", "delete", "undo" }, "|");
+}
+
+void TestTextEditingModel::steps()
+{
+    QFETCH(QString, before);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, after);
+    TextEditingModel model;
+    setDrawn(model, before);
+    QCOMPARE(drawn(model), before);
+    for (const QString &step : std::as_const(steps))
+        run(model, step);
+    QCOMPARE(drawn(model), after);
+}
+
+void TestTextEditingModel::changeSaysWhatWasRemoved()
+{
+    TextEditingModel model;
+    model.setText(TextStorage::fromText(u"one\ntwo\n"));
+    const quint64 revision = model.revision();
+    model.select(2, 6);
+    const TextChange change = model.replaceSelection(u"X", TextHistory::Kind::Other);
+    QCOMPARE(change.at, 2);
+    QCOMPARE(change.removed, 4);
+    QCOMPARE(change.added, 1);
+    QCOMPARE(change.linesBefore, 3);
+    QCOMPARE(change.removedText(100), QStringLiteral("e\ntw"));
+    QCOMPARE(change.removedText(3), QStringLiteral("e\nt"));
+    QVERIFY(model.revision() != revision);
+    const TextChange undone = model.undo();
+    QCOMPARE(undone.removedText(100), QStringLiteral("X"));
+    QCOMPARE(model.storage().toString(), QStringLiteral("one\ntwo\n"));
+    QVERIFY(model.remove(3, 3, TextHistory::Kind::Removal, true).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestTextEditingModel)
+#include "tst_texteditingmodel.moc"
