@@ -111,6 +111,15 @@ int main(int argc, char *argv[])
                     box.setSelStart(somewhere());
                 key(Qt::Key_A);
             } },
+        // Each keystroke in another place of the first line, so every edit splits a piece
+        // ahead of all the others.
+        { "Keystroke on the first line",
+            16,
+            30,
+            [&](int i) {
+                box.setSelStart(i % 7);
+                key(Qt::Key_A);
+            } },
         { "Enter",
             16,
             10,

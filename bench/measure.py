@@ -23,13 +23,16 @@ QUIET = 0.3  # CPU time must stop growing this long to count as settled
 QUIET_TOLERANCE = 1  # clock ticks; a blinking cursor may cost one now and then
 NO_TITLE_GIVE_UP = 5.0  # seconds after going quiet with a window up but none named after the file
 
-NAMES = {"omriknote": "OmrikNote", "kwrite": "KWrite", "featherpad": "FeatherPad",
-         "qtfloor": "empty QPlainTextEdit", "qtplain": "bare QPlainTextEdit"}
+NAMES = {"omriknote": "OmrikNote", "baseline": "OmrikNote baseline", "kwrite": "KWrite",
+         "featherpad": "FeatherPad", "qtfloor": "empty QPlainTextEdit",
+         "qtplain": "bare QPlainTextEdit"}
+BASELINE = None  # another build of OmrikNote, measured as the editor "baseline"
 
 
 def command_for(editor, program, document):
     return {
         "omriknote": [program, document],
+        "baseline": [BASELINE, document],
         "kwrite": ["kwrite", document],
         "featherpad": ["featherpad", document],
         # Built next to the program by the same build; see bench/qtfloor.cpp.
@@ -41,7 +44,7 @@ def command_for(editor, program, document):
 
 def seed_config(editor, config):
     """Settings that keep first-start questions away, in the run's private config folder."""
-    if editor == "omriknote":
+    if editor in ("omriknote", "baseline"):
         os.makedirs(os.path.join(config, "OmrikNote"))
         with open(os.path.join(config, "OmrikNote", "OmrikNote.ini"), "w") as ini:
             ini.write("[Options]\nCheckDefault=No\n")
@@ -448,7 +451,7 @@ def print_tables(results, editors, sizes):
         rows.append(row)
         numbers[editor] = nums
     if "omriknote" in editors:
-        for other in ("kwrite", "featherpad"):
+        for other in ("baseline", "kwrite", "featherpad"):
             if other in editors:
                 ratios = [f"{a / b:.2f}" if a is not None and b else "n/a"
                           for a, b in zip(numbers["omriknote"], numbers[other])]
@@ -492,7 +495,10 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--timeout", type=float, default=120)
     parser.add_argument("--csv")
+    parser.add_argument("--baseline")
     args = parser.parse_args()
+    global BASELINE
+    BASELINE = args.baseline
     editors = args.editors.split(",")
     documents = args.documents.split(",")
     sizes = [size_of(d) for d in documents]
