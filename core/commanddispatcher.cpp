@@ -1,6 +1,6 @@
 #include "core/commanddispatcher.h"
 
-#include "core/documentloader.h"
+#include "core/documentread.h"
 #include "platform/busypointer.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "core/documentloader.h"
+#include "core/documentread.h"
 
 #include "platform/busypointer.h"
 
