@@ -1,4 +1,4 @@
-#include "core/documentloader.h"
+#include "core/documentread.h"
 #include "platform/platformservices.h"
 #include "settings/startup.h"
 #include "ui/form1.h"

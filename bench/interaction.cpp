@@ -1,7 +1,7 @@
 // Times what a user does in a large document: each step is the handling of the input plus a
 // repaint of the window, measured inside the program, the worst of several tries.
 // Usage: omrik-interaction DOCUMENT   (under an X server; bench/run starts one)
-#include "core/documentloader.h"
+#include "core/documentread.h"
 #include "engine/textcontrol.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "core/commanddispatcher.h"
 
-#include "core/documentloader.h"
+#include "core/documentread.h"
 #include "platform/busypointer.h"
 
 namespace {
@@ -94,10 +94,7 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::newDocument()
     if (!settleUnsavedChanges())
         return Outcome::Stopped;
     m_textBox.setText(QString());
-    m_state.showUntitledTitle();
-    m_state.setCurrentFile(QString());
-    m_state.setFormat(DocumentFormat());
-    m_state.setTextChanged(false);
+    m_state.adopt(QString(), DocumentFormat());
     return Outcome::Completed;
 }
 
@@ -125,12 +122,9 @@ MaybeFailure CommandDispatcher::readDocumentFile(const QString &path, DocumentRe
     if (!read.ok())
         return read.failure();
     LoadedDocument &document = read.value();
-    m_state.setCurrentFile(path);
-    m_state.setFormat(document.format);
     m_textBox.setText(std::move(document.text));
-    m_state.showFileTitle();
     m_textBox.setSelStart(0);
-    m_state.setTextChanged(false);
+    m_state.adopt(path, document.format);
     return std::nullopt;
 }
 
@@ -154,9 +148,8 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::saveToChosenFile()
     const QString path = m_commonDialog.FileName();
     if (MaybeFailure failure = writeDocumentFile(path))
         return *failure;
-    m_state.setCurrentFile(path);
-    m_state.showFileTitle();
-    m_state.setTextChanged(false);
+    // The text keeps the encoding and line ends it was read with.
+    m_state.adopt(path, m_state.format());
     return Outcome::Completed;
 }
 

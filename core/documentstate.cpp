@@ -5,14 +5,13 @@ QString DocumentState::untitledTitle()
     return QStringLiteral("OmrikNote (Untitled)");
 }
 
-void DocumentState::showUntitledTitle()
+void DocumentState::adopt(const QString &path, const DocumentFormat &format)
 {
-    setTitle(untitledTitle());
-}
-
-void DocumentState::showFileTitle()
-{
-    setTitle(QStringLiteral("OmrikNote (") + m_currentFile + QLatin1Char(')'));
+    m_currentFile = path;
+    m_format = format;
+    m_textChanged = false;
+    setTitle(
+        path.isEmpty() ? untitledTitle() : QStringLiteral("OmrikNote (") + path + QLatin1Char(')'));
 }
 
 void DocumentState::setTitle(const QString &title)

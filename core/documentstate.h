@@ -13,16 +13,17 @@ class DocumentState : public QObject
 public:
     static QString untitledTitle();
 
+    // Makes the document at `path` (empty: an untitled one), stored in `format`, the one in
+    // the window: the title names it and it counts as unchanged.
+    void adopt(const QString &path, const DocumentFormat &format);
+
     QString CurrentFile() const { return m_currentFile; }
-    void setCurrentFile(const QString &path) { m_currentFile = path; }
     bool TextChanged() const { return m_textChanged; }
+    // Typing changes the text and saving it in place makes it unchanged again; neither makes
+    // it another document.
     void setTextChanged(bool changed) { m_textChanged = changed; }
     DocumentFormat format() const { return m_format; }
-    void setFormat(const DocumentFormat &format) { m_format = format; }
-
     QString title() const { return m_title; }
-    void showUntitledTitle();
-    void showFileTitle();
 
     QString saveChangesPrompt() const;
 

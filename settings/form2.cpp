@@ -71,8 +71,7 @@ void Form2::rememberNotToAsk()
 {
     if (!m_check->isChecked())
         return;
-    m_settings.WriteSetting(
-        QStringLiteral("Options"), QStringLiteral("CheckDefault"), QStringLiteral("No"));
+    m_settings.writeFlag(SettingKeys::CheckDefault, false);
     m_settings.sync();
 }
 

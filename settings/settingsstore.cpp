@@ -1,7 +1,6 @@
 #include "settings/settingsstore.h"
 
 #include "core/backgroundselection.h"
-#include "platform/olecolor.h"
 #include "settings/settingtext.h"
 
 #include <algorithm>
@@ -13,10 +12,7 @@ namespace {
 constexpr double LargestGeometry = 16777215.0 * 15;
 constexpr double LargestFontSize = 1638;
 
-QString text(const char *latin1)
-{
-    return QString::fromLatin1(latin1);
-}
+using Form = SettingKey::Form;
 
 double centred(double screen, double window)
 {
@@ -29,9 +25,42 @@ double roundedOffset(double value)
     return qBound(-32768.0, std::nearbyint(value), 32767.0);
 }
 
-bool usableSize(double value)
+bool usableWidth(double value)
 {
     return value > 0 && value <= LargestGeometry;
+}
+
+// Too small a height is reset together with the width, later.
+bool usableHeight(double value)
+{
+    return value <= LargestGeometry;
+}
+
+bool usableFontSize(double value)
+{
+    return value > 0 && value <= LargestFontSize;
+}
+
+bool usableTile(double value)
+{
+    const double tile = std::floor(value);
+    return tile >= 0 && tile < BackgroundSelection::TileCount;
+}
+
+QString defaultText(const SettingKey &key)
+{
+    Q_ASSERT(key.defaultText);
+    return QString::fromLatin1(key.defaultText);
+}
+
+double defaultNumber(const SettingKey &key)
+{
+    return *SettingText::leadingNumber(defaultText(key));
+}
+
+bool isNumber(Form form)
+{
+    return form == Form::Geometry || form == Form::FontSize || form == Form::WholeNumber;
 }
 
 } // namespace
@@ -40,55 +69,70 @@ SettingsStore::SettingsStore(SettingsFile &file)
     : m_file(file)
 { }
 
-QString SettingsStore::ReadSetting(
-    const QString &section, const QString &key, const QString &defaultText) const
+std::optional<QString> SettingsStore::stored(const SettingKey &key) const
 {
-    return m_file.value(section, key).value_or(defaultText);
+    return m_file.value(key.sectionText(), key.nameText());
 }
 
-void SettingsStore::WriteSetting(const QString &section, const QString &key, const QString &text)
+std::optional<double> SettingsStore::storedNumber(const SettingKey &key) const
 {
-    m_file.setValue(section, key, text);
+    Q_ASSERT(isNumber(key.form));
+    const std::optional<QString> text = stored(key);
+    return text ? SettingText::leadingNumber(*text) : std::nullopt;
 }
 
-std::optional<double> SettingsStore::readNumber(const char *section, const char *key) const
+double SettingsStore::readNumber(const SettingKey &key, bool (*usable)(double)) const
 {
-    const std::optional<QString> stored = m_file.value(text(section), text(key));
-    return stored ? SettingText::leadingNumber(*stored) : std::nullopt;
+    const std::optional<double> number = storedNumber(key);
+    return number && usable(*number) ? *number : defaultNumber(key);
 }
 
-bool SettingsStore::readFlag(const char *section, const char *key, bool defaultValue) const
+bool SettingsStore::readFlag(const SettingKey &key) const
 {
-    const QString stored = ReadSetting(text(section), text(key), SettingText::flag(defaultValue));
-    return SettingText::readFlag(stored).value_or(defaultValue);
+    const QString text = stored(key).value_or(defaultText(key));
+    if (key.form == Form::YesNo)
+        return text == QLatin1String("Yes");
+    Q_ASSERT(key.form == Form::Flag);
+    return SettingText::readFlag(text).value_or(*SettingText::readFlag(defaultText(key)));
+}
+
+quint32 SettingsStore::readColour(const SettingKey &key) const
+{
+    Q_ASSERT(key.form == Form::Colour);
+    const QString text = stored(key).value_or(defaultText(key));
+    return SettingText::readColour(text).value_or(*SettingText::readColour(defaultText(key)));
+}
+
+QString SettingsStore::readText(const SettingKey &key) const
+{
+    Q_ASSERT(key.form == Form::Text);
+    const QString text = stored(key).value_or(defaultText(key));
+    return text.trimmed().isEmpty() ? defaultText(key) : text;
 }
 
 WindowPlacement SettingsStore::readPlacement(
     const QSizeF &screen, const QList<QRectF> &screens) const
 {
+    using namespace SettingKeys;
     WindowPlacement placement;
-    placement.width = readNumber("FormPlacement", "Width").value_or(DefaultWidth);
-    if (!usableSize(placement.width))
-        placement.width = DefaultWidth;
-    placement.height = readNumber("FormPlacement", "Height").value_or(DefaultHeight);
-    if (placement.height > LargestGeometry)
-        placement.height = DefaultHeight;
+    placement.width = readNumber(Width, usableWidth);
+    placement.height = readNumber(Height, usableHeight);
     const double defaultLeft = roundedOffset(centred(screen.width(), placement.width));
     const double defaultTop = roundedOffset(centred(screen.height(), placement.height));
     if (placement.height < SmallestHeight) {
-        placement.width = DefaultWidth;
-        placement.height = DefaultHeight;
+        placement.width = defaultNumber(Width);
+        placement.height = defaultNumber(Height);
     }
     if (placement.width > screen.width() && placement.height > screen.height() - HeightMargin) {
-        placement.width = DefaultWidth;
-        placement.height = DefaultHeight;
+        placement.width = defaultNumber(Width);
+        placement.height = defaultNumber(Height);
         placement.left = centred(screen.width(), placement.width);
         placement.top = centred(screen.height(), placement.height);
         placement.maximized = true;
         return placement;
     }
-    placement.left = readNumber("FormPlacement", "Left").value_or(defaultLeft);
-    placement.top = readNumber("FormPlacement", "Top").value_or(defaultTop);
+    placement.left = storedNumber(Left).value_or(defaultLeft);
+    placement.top = storedNumber(Top).value_or(defaultTop);
     const QRectF window(placement.left, placement.top, placement.width, placement.height);
     const bool visible = std::any_of(screens.begin(), screens.end(), [&window](const QRectF &area) {
         return area.intersects(window);
@@ -102,55 +146,88 @@ WindowPlacement SettingsStore::readPlacement(
 
 ControlFont SettingsStore::readFont() const
 {
+    using namespace SettingKeys;
     ControlFont font;
-    font.name = ReadSetting(text("Font"), text("FontName"), text("MS Sans Serif"));
-    if (font.name.trimmed().isEmpty())
-        font.name = text("MS Sans Serif");
-    font.size = readNumber("Font", "FontSize").value_or(8);
-    if (font.size <= 0 || font.size > LargestFontSize)
-        font.size = 8;
-    font.bold = readFlag("Font", "Bold", false);
-    font.italic = readFlag("Font", "Italic", false);
-    font.strikethrough = readFlag("Font", "Strikethru", false);
-    font.underline = readFlag("Font", "Underline", false);
+    font.name = readText(FontName);
+    font.size = readNumber(FontSize, usableFontSize);
+    font.bold = readFlag(Bold);
+    font.italic = readFlag(Italic);
+    font.strikethrough = readFlag(Strikethru);
+    font.underline = readFlag(Underline);
     return font;
 }
 
 StartupSettings SettingsStore::read(const QSizeF &screen, const QList<QRectF> &screens) const
 {
+    using namespace SettingKeys;
     StartupSettings settings;
     settings.placement = readPlacement(screen, screens);
-    const double background = std::floor(
-        readNumber("Options", "Background").value_or(BackgroundSelection::DefaultTile));
-    settings.background = background >= 0 && background < BackgroundSelection::TileCount
-        ? int(background)
-        : BackgroundSelection::DefaultTile;
+    settings.background = int(std::floor(readNumber(Background, usableTile)));
     settings.font = readFont();
-    const QString colour
-        = ReadSetting(text("Font"), text("Color"), SettingText::colour(SystemWindowText));
-    settings.color = SettingText::readColour(colour).value_or(SystemWindowText);
-    settings.wordWrap = readFlag("Options", "Wordwrap", false);
-    settings.checkDefault
-        = ReadSetting(text("Options"), text("CheckDefault"), text("Yes")) == QLatin1String("Yes");
+    settings.color = readColour(Color);
+    settings.wordWrap = readFlag(Wordwrap);
+    settings.checkDefault = readFlag(CheckDefault);
     return settings;
+}
+
+void SettingsStore::write(const SettingKey &key, const QString &text)
+{
+    m_file.setValue(key.sectionText(), key.nameText(), text);
+}
+
+void SettingsStore::writeNumber(const SettingKey &key, double value)
+{
+    switch (key.form) {
+    case Form::Geometry:
+        write(key, SettingText::geometry(value));
+        break;
+    case Form::FontSize:
+        write(key, SettingText::fontSize(value));
+        break;
+    default:
+        Q_ASSERT(key.form == Form::WholeNumber);
+        write(key, QString::number(qint64(value)));
+        break;
+    }
+}
+
+void SettingsStore::writeFlag(const SettingKey &key, bool on)
+{
+    if (key.form == Form::YesNo) {
+        write(key, on ? QStringLiteral("Yes") : QStringLiteral("No"));
+        return;
+    }
+    Q_ASSERT(key.form == Form::Flag);
+    write(key, SettingText::flag(on));
+}
+
+void SettingsStore::writeColour(const SettingKey &key, quint32 colour)
+{
+    Q_ASSERT(key.form == Form::Colour);
+    write(key, SettingText::colour(colour));
+}
+
+void SettingsStore::writeText(const SettingKey &key, const QString &text)
+{
+    Q_ASSERT(key.form == Form::Text);
+    write(key, text);
 }
 
 void SettingsStore::SaveRegisterSettings(const SessionSettings &session)
 {
-    const QString placement = text("FormPlacement");
-    const QString font = text("Font");
-    WriteSetting(placement, text("Width"), SettingText::geometry(session.placement.width));
-    WriteSetting(placement, text("Height"), SettingText::geometry(session.placement.height));
-    WriteSetting(placement, text("Left"), SettingText::geometry(session.placement.left));
-    WriteSetting(placement, text("Top"), SettingText::geometry(session.placement.top));
-    WriteSetting(font, text("FontName"), session.font.name);
-    WriteSetting(font, text("FontSize"), SettingText::fontSize(session.font.size));
-    WriteSetting(font, text("Bold"), SettingText::flag(session.font.bold));
-    WriteSetting(font, text("Italic"), SettingText::flag(session.font.italic));
-    WriteSetting(font, text("Strikethru"), SettingText::flag(session.font.strikethrough));
-    WriteSetting(font, text("Underline"), SettingText::flag(session.font.underline));
-    WriteSetting(font, text("Color"), SettingText::colour(session.color));
-    WriteSetting(text("Options"), text("Wordwrap"), SettingText::flag(session.wordWrap));
-    WriteSetting(text("Options"), text("Background"), QString::number(session.background));
+    using namespace SettingKeys;
+    writeNumber(Width, session.placement.width);
+    writeNumber(Height, session.placement.height);
+    writeNumber(Left, session.placement.left);
+    writeNumber(Top, session.placement.top);
+    writeText(FontName, session.font.name);
+    writeNumber(FontSize, session.font.size);
+    writeFlag(Bold, session.font.bold);
+    writeFlag(Italic, session.font.italic);
+    writeFlag(Strikethru, session.font.strikethrough);
+    writeFlag(Underline, session.font.underline);
+    writeColour(Color, session.color);
+    writeFlag(Wordwrap, session.wordWrap);
+    writeNumber(Background, session.background);
     m_file.sync();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/controlfont.h"
 #include "platform/settingsfile.h"
+#include "settings/settingkey.h"
 
 #include <QList>
 #include <QRectF>
@@ -35,28 +36,35 @@ struct StartupSettings : SessionSettings
 class SettingsStore
 {
 public:
-    static constexpr double DefaultWidth = 7635;
-    static constexpr double DefaultHeight = 5640;
     static constexpr double SmallestHeight = 450;
     static constexpr double HeightMargin = 500;
 
     explicit SettingsStore(SettingsFile &file);
-
-    QString ReadSetting(
-        const QString &section, const QString &key, const QString &defaultText) const;
-    void WriteSetting(const QString &section, const QString &key, const QString &text);
-    void sync() { m_file.sync(); }
 
     // The stored values as start-up applies them, for a screen of the given size; unusable
     // values fall back to their defaults. All sizes in twips.
     StartupSettings read(const QSizeF &screen, const QList<QRectF> &screens) const;
     void SaveRegisterSettings(const SessionSettings &session);
 
+    // Each writes the text form of its key, which must be of that kind; sync() makes what was
+    // written permanent.
+    void writeNumber(const SettingKey &key, double value);
+    void writeFlag(const SettingKey &key, bool on);
+    void writeColour(const SettingKey &key, quint32 colour);
+    void writeText(const SettingKey &key, const QString &text);
+    void sync() { m_file.sync(); }
+
 private:
     WindowPlacement readPlacement(const QSizeF &screen, const QList<QRectF> &screens) const;
     ControlFont readFont() const;
-    std::optional<double> readNumber(const char *section, const char *key) const;
-    bool readFlag(const char *section, const char *key, bool defaultValue) const;
+    std::optional<QString> stored(const SettingKey &key) const;
+    std::optional<double> storedNumber(const SettingKey &key) const;
+    // Each gives the key's default when nothing usable is stored.
+    double readNumber(const SettingKey &key, bool (*usable)(double)) const;
+    bool readFlag(const SettingKey &key) const;
+    quint32 readColour(const SettingKey &key) const;
+    QString readText(const SettingKey &key) const;
+    void write(const SettingKey &key, const QString &text);
 
     SettingsFile &m_file;
 };

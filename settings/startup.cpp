@@ -15,9 +15,11 @@ void openCommandLineDocument(CommandDispatcher &commands,
     DocumentRead *started)
 {
     if (!argument.isEmpty()) {
-        if (MaybeFailure failure = commands.readDocumentFile(argument, started))
-            prompter.messageBox(failure->message(), MsgBox::OkOnly);
+        const MaybeFailure failure = commands.readDocumentFile(argument, started);
+        if (!failure)
+            return;
+        prompter.messageBox(failure->message(), MsgBox::OkOnly);
     }
-    // A freshly started program counts as unchanged, whatever loading the text did.
-    state.setTextChanged(false);
+    // Without a document of its own the program starts with an untitled, unchanged one.
+    state.adopt(QString(), DocumentFormat());
 }

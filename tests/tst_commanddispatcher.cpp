@@ -43,6 +43,8 @@ private Q_SLOTS:
     void saveAsReportsFailuresButNotCancel();
     void fullDiskLosesNothing();
     void saveAsOnTitledDocumentMovesIt();
+    void adoptedDocumentKeepsItsFormat_data();
+    void adoptedDocumentKeepsItsFormat();
     void printSendsTextAndFont();
     void printCancelledOrFailing();
     void clipboardCommandsMarkTheDocument();
@@ -381,6 +383,37 @@ void TestCommandDispatcher::saveAsOnTitledDocumentMovesIt()
     QCOMPARE(w->readFile(QStringLiteral("second.txt")), QByteArray("text\r\n"));
     QCOMPARE(doc().CurrentFile(), second);
     QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + second + QLatin1Char(')'));
+}
+
+void TestCommandDispatcher::adoptedDocumentKeepsItsFormat_data()
+{
+    QTest::addColumn<bool>("startNew");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("saved under another name: encoding and line ends as read")
+        << false
+        << QByteArray("\xEF\xBB\xBF"
+                      "added\nmore\none\n");
+    QTest::newRow("new document: the previous file's format forgotten")
+        << true << QByteArray("added\r\nmore\r\n");
+}
+
+void TestCommandDispatcher::adoptedDocumentKeepsItsFormat()
+{
+    QFETCH(bool, startNew);
+    QFETCH(QByteArray, saved);
+    w->dialog->choose(w->writeFile(QStringLiteral("read.txt"), "\xEF\xBB\xBFone\n"));
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    if (startNew)
+        QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::New));
+    w->type(QStringLiteral("added\n"));
+    w->dialog->choose(w->path(QStringLiteral("written.txt")));
+    w->form->commands().SaveAs();
+    // A later save in place writes the format the document was adopted with.
+    w->type(QStringLiteral("more\n"));
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Save));
+    QCOMPARE(w->readFile(QStringLiteral("written.txt")), saved);
+    QCOMPARE(w->readFile(QStringLiteral("read.txt")), QByteArray("\xEF\xBB\xBFone\n"));
+    QVERIFY(!doc().TextChanged());
 }
 
 void TestCommandDispatcher::printSendsTextAndFont()

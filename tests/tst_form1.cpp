@@ -1,4 +1,4 @@
-#include "core/documentloader.h"
+#include "core/documentread.h"
 #include "engine/textcontrol.h"
 #include "platform/tiledpicture.h"
 #include "platform/twips.h"

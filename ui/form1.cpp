@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "core/documentloader.h"
+#include "core/documentread.h"
 
 #include "dialogs/fontcommand.h"
 #include "dialogs/frminfo.h"

@@ -1,52 +1,15 @@
-#include "core/documentloader.h"
+#include "core/documentread.h"
 
-#include "platform/busypointer.h"
+#include "platform/modalwait.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QEventLoop>
-#include <QPointer>
 #include <QScopeGuard>
 #include <QThread>
-#include <QWidget>
 
 namespace {
 
 // A document that is read within this time of the start of its read is read without running
 // any events, as if the call were an ordinary one.
 constexpr unsigned long QuickRead = 50;
-
-// Closing the window while a document loads would run the questions of closing in the middle
-// of opening; the close waits until the document is there.
-class CloseDeferral : public QObject
-{
-public:
-    ~CloseDeferral() override
-    {
-        for (const QPointer<QWidget> &window : std::as_const(m_closing)) {
-            if (window)
-                QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
-        }
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Close || !watched->isWidgetType())
-            return false;
-        auto *window = static_cast<QWidget *>(watched);
-        // Tooltips and menus close themselves as usual; only the program's windows wait.
-        const Qt::WindowType type = window->windowType();
-        if (!window->isWindow() || type == Qt::Popup || type == Qt::ToolTip)
-            return false;
-        if (!m_closing.contains(window))
-            m_closing.append(window);
-        event->ignore();
-        return true;
-    }
-
-private:
-    QList<QPointer<QWidget>> m_closing;
-};
 
 } // namespace
 
@@ -88,7 +51,7 @@ void DocumentRead::finish(Result<LoadedDocument> result)
     // The reader may have started waiting at any moment; under the lock it either sees the
     // result or is told that it is there.
     if (m_waiting)
-        QMetaObject::invokeMethod(m_waiting, &QEventLoop::quit, Qt::QueuedConnection);
+        m_waiting->stop();
 }
 
 Result<LoadedDocument> DocumentRead::take()
@@ -99,10 +62,9 @@ Result<LoadedDocument> DocumentRead::take()
     while (!m_result && m_done.wait(&m_lock, m_quickUntil)) { }
     if (!m_result) {
         locker.unlock();
-        const BusyPointer busy;
-        CloseDeferral deferral;
-        QCoreApplication::instance()->installEventFilter(&deferral);
-        QEventLoop waiting;
+        // Closing the window while a document loads would run the questions of closing in the
+        // middle of opening; the wait holds the close until the document is there.
+        ModalWait waiting;
         locker.relock();
         if (!m_result) {
             m_waiting = &waiting;
@@ -111,9 +73,9 @@ Result<LoadedDocument> DocumentRead::take()
                 m_waiting = nullptr;
             });
             locker.unlock();
-            waiting.exec(QEventLoop::ExcludeUserInputEvents);
+            waiting.run();
         }
-        // The loop may also have ended because the program is quitting.
+        // The wait may also have ended because the program is quitting.
         while (!m_result)
             m_done.wait(&m_lock);
     }

@@ -10,7 +10,7 @@
 #include <optional>
 #include <thread>
 
-class QEventLoop;
+class ModalWait;
 
 // A document read and decoded on a worker thread from the moment this is made. The program
 // starts reading the file named on its command line this way while Qt itself starts.
@@ -41,7 +41,7 @@ private:
     QMutex m_lock;
     std::optional<Result<LoadedDocument>> m_result;
     QWaitCondition m_done;
-    QEventLoop *m_waiting = nullptr; // guarded by m_lock
+    ModalWait *m_waiting = nullptr; // guarded by m_lock
     std::thread m_worker;
 };
 
