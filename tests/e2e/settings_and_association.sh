@@ -25,10 +25,14 @@ wait_for() {
     done
     return 1
 }
+visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l; }
 exit_program() {
     xdotool windowfocus --sync "$1"
+    # The x must reach the open File menu, not the text: wait for the menu's window.
+    local before
+    before=$(visible_windows "$2")
     xdotool key alt+f
-    sleep 0.5
+    for _ in $(seq 50); do [ "$(visible_windows "$2")" -gt "$before" ] && break; sleep 0.1; done
     xdotool key x
     for _ in $(seq 50); do kill -0 "$2" 2>/dev/null || return 0; sleep 0.2; done
     echo "the program did not end"; return 1
