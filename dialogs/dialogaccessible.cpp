@@ -1,5 +1,6 @@
 #include "dialogs/dialogaccessible.h"
 
+#include "dialogs/linklabel.h"
 #include "dialogs/texturetile.h"
 
 namespace {
@@ -8,6 +9,8 @@ QAccessibleInterface *createDialogAccessible(const QString &key, QObject *object
 {
     if (key == QLatin1String("TextureTile"))
         return new TextureTileAccessible(static_cast<TextureTile *>(object));
+    if (key == QLatin1String("LinkLabel"))
+        return new LinkLabelAccessible(static_cast<LinkLabel *>(object));
     return nullptr;
 }
 
@@ -40,6 +43,45 @@ void TextureTileAccessible::doAction(const QString &actionName)
     if (actionName == pressAction()) {
         if (tile()->isEnabled())
             tile()->click();
+        return;
+    }
+    QAccessibleWidget::doAction(actionName);
+}
+
+LinkLabelAccessible::LinkLabelAccessible(LinkLabel *label)
+    : QAccessibleWidget(label, QAccessible::Link)
+{ }
+
+LinkLabel *LinkLabelAccessible::label() const
+{
+    return static_cast<LinkLabel *>(widget());
+}
+
+QString LinkLabelAccessible::text(QAccessible::Text kind) const
+{
+    // The caption is what the link says, as a label's is what the label says.
+    if (kind == QAccessible::Name && label()->accessibleName().isEmpty())
+        return label()->text();
+    return QAccessibleWidget::text(kind);
+}
+
+QAccessible::State LinkLabelAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.linked = true;
+    return state;
+}
+
+QStringList LinkLabelAccessible::actionNames() const
+{
+    return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+}
+
+void LinkLabelAccessible::doAction(const QString &actionName)
+{
+    if (actionName == pressAction()) {
+        if (label()->isEnabled())
+            label()->click();
         return;
     }
     QAccessibleWidget::doAction(actionName);
