@@ -19,18 +19,20 @@ struct Tile
     double width;
     double height;
     const char *picture; // nullptr: the "(none)" tile
+    // What screen readers call the tile, for want of a caption.
+    const char *name;
 };
 
 // In twips, relative to the frame. Tile 6 is the main window's built-in background, so a
 // stored 6 shows exactly what a first start shows.
 const Tile Tiles[BackgroundSelection::TileCount] = {
-    { 120, 270, 1560, 1095, ":/assets/textures/stucco.gif" },
-    { 1725, 270, 1095, 1095, ":/assets/textures/marble.gif" },
-    { 2865, 270, 1095, 1095, ":/assets/textures/wood.gif" },
-    { 4005, 270, 1095, 1095, ":/assets/textures/watercolour.jpg" },
-    { 120, 1395, 1560, 1095, nullptr },
-    { 1725, 1395, 1095, 1095, ":/assets/textures/canvas.gif" },
-    { 2865, 1395, 1095, 1095, ":/assets/background.gif" },
+    { 120, 270, 1560, 1095, ":/assets/textures/stucco.gif", "Stucco" },
+    { 1725, 270, 1095, 1095, ":/assets/textures/marble.gif", "Marble" },
+    { 2865, 270, 1095, 1095, ":/assets/textures/wood.gif", "Wood" },
+    { 4005, 270, 1095, 1095, ":/assets/textures/watercolour.jpg", "Watercolour" },
+    { 120, 1395, 1560, 1095, nullptr, "None" },
+    { 1725, 1395, 1095, 1095, ":/assets/textures/canvas.gif", "Canvas" },
+    { 2865, 1395, 1095, 1095, ":/assets/background.gif", "Paper" },
 };
 
 // Draws the empty tile in the colour the main window shows when it has no picture.
@@ -101,6 +103,7 @@ void frmTexture::createTiles(QGroupBox *frame)
         auto *imgTexture = new TextureTile(
             index, tile.picture ? QString::fromLatin1(tile.picture) : QString(), frame);
         imgTexture->setGeometry(twipsRect(tile.left, tile.top, tile.width, tile.height));
+        imgTexture->setAccessibleName(QString::fromLatin1(tile.name));
         connect(imgTexture, &TextureTile::Click, this, &frmTexture::selectTile);
         connect(imgTexture, &TextureTile::DblClick, this, [this](int clicked) {
             selectTile(clicked);

@@ -1,5 +1,6 @@
 #include "dialogs/linklabel.h"
 
+#include "dialogs/dialogaccessible.h"
 #include "platform/olecolor.h"
 
 #include <QMouseEvent>
@@ -16,6 +17,7 @@ constexpr int HandHotY = 1;
 LinkLabel::LinkLabel(const QString &text, const QString &tooltip, QWidget *parent)
     : QLabel(text, parent)
 {
+    installDialogAccessibility();
     QFont linkFont(QStringLiteral("MS Sans Serif"));
     linkFont.setPointSizeF(8.25);
     linkFont.setUnderline(true);
@@ -33,5 +35,10 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT Click();
+        click();
+}
+
+void LinkLabel::click()
+{
+    Q_EMIT Click();
 }

@@ -9,6 +9,9 @@ class LinkLabel : public QLabel
 public:
     LinkLabel(const QString &text, const QString &tooltip, QWidget *parent = nullptr);
 
+    // What a click on the link does, for those who click without the mouse.
+    void click();
+
 Q_SIGNALS:
     void Click();
 

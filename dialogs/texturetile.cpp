@@ -1,5 +1,8 @@
 #include "dialogs/texturetile.h"
 
+#include "dialogs/dialogaccessible.h"
+
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,6 +11,7 @@ TextureTile::TextureTile(int index, const QString &picturePath, QWidget *parent)
     , m_index(index)
     , m_picturePath(picturePath)
 {
+    installDialogAccessibility();
     setObjectName(QStringLiteral("ImgTexture%1").arg(index));
     setFocusPolicy(Qt::NoFocus);
     setAppearance(Flat);
@@ -22,6 +26,7 @@ QPixmap TextureTile::Picture() const
 
 void TextureTile::setAppearance(int appearance)
 {
+    const bool wasChosen = m_appearance == ThreeD;
     m_appearance = appearance;
     if (appearance == ThreeD) {
         // The classic two-line sunken edge, dark above and left, light below and right.
@@ -31,6 +36,18 @@ void TextureTile::setAppearance(int appearance)
         setLineWidth(1);
     }
     update();
+    // The sunken edge marks the chosen tile; screen readers hear of it as a check.
+    if (wasChosen != (appearance == ThreeD) && QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void TextureTile::click()
+{
+    Q_EMIT Click(m_index);
 }
 
 void TextureTile::paintEvent(QPaintEvent *)
@@ -53,12 +70,12 @@ void TextureTile::mousePressEvent(QMouseEvent *event)
 
 void TextureTile::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = event->button() == Qt::LeftButton && !m_inDoubleClick
+    const bool clicked = event->button() == Qt::LeftButton && !m_inDoubleClick
         && rect().contains(event->position().toPoint());
     m_inDoubleClick = false;
     event->accept();
-    if (click)
-        Q_EMIT Click(m_index);
+    if (clicked)
+        click();
 }
 
 void TextureTile::mouseDoubleClickEvent(QMouseEvent *event)

@@ -19,6 +19,8 @@ public:
     QPixmap Picture() const;
     int appearance() const { return m_appearance; }
     void setAppearance(int appearance);
+    // What a click on the tile does, for those who click without the mouse.
+    void click();
 
 Q_SIGNALS:
     void Click(int index);

@@ -200,11 +200,15 @@ void TextControl::setCaret(qsizetype position, bool keepAnchor)
 void TextControl::selectionChanged()
 {
     QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
-    const std::pair<qsizetype, qsizetype> selection { m_model.selectionStart(),
-        m_model.selectionEnd() };
+    const qsizetype start = m_model.selectionStart();
+    const qsizetype end = m_model.selectionEnd();
+    // Screen readers hear where the caret went from its own event; an empty selection that
+    // moves with it is no change of what is selected.
+    const std::pair<qsizetype, qsizetype> selection
+        = start == end ? std::pair<qsizetype, qsizetype>(0, 0) : std::pair(start, end);
     if (selection != m_reportedSelection) {
         m_reportedSelection = selection;
-        TextAccessibleEvents::selectionChanged(this, selection.first, selection.second);
+        TextAccessibleEvents::selectionChanged(this, start, end);
     }
     TextAccessibleEvents::caretMoved(this, m_model.caret());
 }

@@ -85,6 +85,6 @@ private:
     bool m_selecting = false;
     // While the input method's own text goes in, what it is composing stays.
     bool m_committing = false;
-    // The selection screen readers were last told of.
+    // The selection screen readers were last told of; { 0, 0 } when nothing is selected.
     std::pair<qsizetype, qsizetype> m_reportedSelection { 0, 0 };
 };

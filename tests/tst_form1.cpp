@@ -10,6 +10,7 @@
 #include "ui/softbutton.h"
 #include "ui/tarnbar.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
@@ -57,6 +58,8 @@ private Q_SLOTS:
     void toolbarButtonsInTheirOrder();
     void toolbarButtonAndMenuEntryRunTheSameCommand_data();
     void toolbarButtonAndMenuEntryRunTheSameCommand();
+    void screenReadersSeeNamesAndRoles_data();
+    void screenReadersSeeNamesAndRoles();
     void rightButtonShowsTheEditMenu();
     void wordWrapToggleDoesNotModify();
     void startsWithBackgroundAndUntitledTitle();
@@ -227,6 +230,56 @@ void TestForm1::toolbarButtonAndMenuEntryRunTheSameCommand()
     const QStringList untouched
         = { QStringLiteral("abc"), QStringLiteral("CLIP"), QStringLiteral("0"), QString() };
     QVERIFY2(byButton != untouched, "the command left no trace");
+}
+
+void TestForm1::screenReadersSeeNamesAndRoles_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("onToolbar");
+    QTest::addColumn<bool>("takesFocus");
+    QTest::newRow("text area") << "TextBox1" << QAccessible::EditableText << "Text" << false
+                               << true;
+    QTest::newRow("toolbar") << "TarnBar1" << QAccessible::ToolBar << "Toolbar" << false << false;
+    QTest::newRow("grip") << "Grip" << QAccessible::Separator << "" << true << false;
+    const std::pair<int, const char *> buttons[] = { { 0, "New" },
+        { 1, "Open..." },
+        { 2, "Save" },
+        { 3, "Print..." },
+        { 4, "Cut" },
+        { 6, "Copy" },
+        { 5, "Paste" },
+        { 7, "Undo" },
+        { 8, "Find..." } };
+    for (const auto &[index, name] : buttons) {
+        QTest::addRow("button %d", index) << QStringLiteral("Softbutton%1").arg(index)
+                                          << QAccessible::Button << name << true << false;
+    }
+    QTest::newRow("first separator")
+        << "TBSmallSep1" << QAccessible::Separator << "" << false << false;
+    QTest::newRow("second separator")
+        << "TBSmallSep2" << QAccessible::Separator << "" << false << false;
+}
+
+// What a screen reader says of the window's parts; giving them names and roles must not
+// change which of them take the keyboard focus.
+void TestForm1::screenReadersSeeNamesAndRoles()
+{
+    QFETCH(QString, object);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, name);
+    QFETCH(bool, onToolbar);
+    QFETCH(bool, takesFocus);
+    auto *widget = w->form->findChild<QWidget *>(object);
+    QVERIFY(widget);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), role);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->parent()->role() == QAccessible::ToolBar, onToolbar);
+    QCOMPARE(widget->focusPolicy() != Qt::NoFocus, takesFocus);
+    QCOMPARE(bool(accessible->state().focusable), takesFocus);
 }
 
 void TestForm1::rightButtonShowsTheEditMenu()

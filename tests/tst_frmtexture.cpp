@@ -4,6 +4,7 @@
 #include "tests/support/fakewindow.h"
 #include "tests/support/testenvironment.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -23,11 +24,14 @@ private Q_SLOTS:
     void opensWithExactlyOneHighlightedTile();
     void startUpLoadsTheChooserHidden();
     void menuShowsTheSameChooser();
+    void tilesAreChoicesToScreenReaders_data();
+    void tilesAreChoicesToScreenReaders();
 
 private:
     void open();
     void run(const QString &step);
     QString highlighted() const;
+    QString checkedForScreenReaders() const;
     QPushButton *button(const char *name) const
     {
         return m_chooser->findChild<QPushButton *>(QLatin1String(name));
@@ -119,7 +123,19 @@ void TestFrmTexture::tilesAndButtons()
     QCOMPARE(chain, QStringList({ "Command1", "Command2", "Command3" }));
 }
 
-// Steps: "c5" clicks tile 5, "d1" double-clicks tile 1; the rest name buttons and keys.
+// The tiles that screen readers are told are checked, as highlighted() gives them.
+QString TestFrmTexture::checkedForScreenReaders() const
+{
+    QStringList checked;
+    for (int index = 0; index < BackgroundSelection::TileCount; ++index) {
+        if (QAccessible::queryAccessibleInterface(m_chooser->ImgTexture(index))->state().checked)
+            checked << QString::number(index);
+    }
+    return checked.join(QLatin1Char(','));
+}
+
+// Steps: "c5" clicks tile 5, "d1" double-clicks tile 1, "p2" presses tile 2 as a screen reader
+// does; the rest name buttons and keys.
 void TestFrmTexture::run(const QString &step)
 {
     const QString verb = step.left(1);
@@ -127,6 +143,10 @@ void TestFrmTexture::run(const QString &step)
     const int tile = step.mid(1).toInt(&isTile);
     if (isTile && verb == QLatin1String("c")) {
         QTest::mouseClick(m_chooser->ImgTexture(tile), Qt::LeftButton);
+    } else if (isTile && verb == QLatin1String("p")) {
+        QAccessible::queryAccessibleInterface(m_chooser->ImgTexture(tile))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
     } else if (isTile && verb == QLatin1String("d")) {
         QTest::mouseClick(m_chooser->ImgTexture(tile), Qt::LeftButton);
         QTest::mouseDClick(m_chooser->ImgTexture(tile), Qt::LeftButton);
@@ -158,6 +178,8 @@ void TestFrmTexture::scenarios_data()
     QTest::addColumn<bool>("visible");
     QTest::newRow("click moves the edge, not the picture") << "c5" << 3 << 5 << 3 << true;
     QTest::newRow("click, click again elsewhere") << "c5 c0" << 3 << 0 << 3 << true;
+    QTest::newRow("a screen reader's press is a click") << "p5" << 3 << 5 << 3 << true;
+    QTest::newRow("press, apply, OK") << "p0 apply p2 ok" << 2 << 2 << 2 << false;
     QTest::newRow("apply keeps it open") << "c5 apply" << 5 << 5 << 3 << true;
     QTest::newRow("apply, cancel: back to the old tile")
         << "c5 apply cancel" << 3 << 3 << 3 << false;
@@ -189,6 +211,7 @@ void TestFrmTexture::scenarios()
     QCOMPARE(int(m_selection.ConfirmedBackgroundIndex), confirmed);
     QCOMPARE(m_chooser->isVisible(), visible);
     QCOMPARE(highlighted(), QString::number(selected));
+    QCOMPARE(checkedForScreenReaders(), QString::number(selected));
     QCOMPARE(int(m_chooser->HighlightedTile()), selected);
 }
 
@@ -260,6 +283,44 @@ void TestFrmTexture::menuShowsTheSameChooser()
     QCOMPARE(w.form->image()->Picture().size(), QSize(140, 140));
     QCOMPARE(int(w.form->background().ConfirmedBackgroundIndex), 1);
     w.verifyScriptsUsed();
+}
+
+void TestFrmTexture::tilesAreChoicesToScreenReaders_data()
+{
+    QTest::addColumn<int>("tile");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("0") << 0 << "Stucco";
+    QTest::newRow("1") << 1 << "Marble";
+    QTest::newRow("2") << 2 << "Wood";
+    QTest::newRow("3") << 3 << "Watercolour";
+    QTest::newRow("4") << 4 << "None";
+    QTest::newRow("5") << 5 << "Canvas";
+    QTest::newRow("6") << 6 << "Paper";
+}
+
+// Each tile is a radio button with a name, checked while it is the chosen one, and its focus
+// stays where the mouse-only chooser always had it: nowhere.
+void TestFrmTexture::tilesAreChoicesToScreenReaders()
+{
+    QFETCH(int, tile);
+    QFETCH(QString, name);
+    open();
+    QAccessibleInterface *accessible
+        = QAccessible::queryAccessibleInterface(m_chooser->ImgTexture(tile));
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::RadioButton);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QVERIFY(accessible->state().checkable);
+    QCOMPARE(bool(accessible->state().checked), tile == BackgroundSelection::DefaultTile);
+    QVERIFY(!accessible->state().focusable);
+    QCOMPARE(accessible->parent()->role(), QAccessible::Grouping);
+    QVERIFY(accessible->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::pressAction()));
+    const int other = tile == 0 ? 1 : 0;
+    run(QStringLiteral("c%1").arg(other));
+    QVERIFY(!accessible->state().checked);
+    run(QStringLiteral("c%1").arg(tile));
+    QVERIFY(accessible->state().checked);
 }
 
 OMRIK_TEST_MAIN(TestFrmTexture)

@@ -5,6 +5,7 @@
 #include "tests/support/fakewindow.h"
 #include "tests/support/testenvironment.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -22,6 +23,8 @@ private Q_SLOTS:
     void otherClicksOpenNothing();
     void aboutBoxLayout();
     void aboutBoxIsHiddenAndShownAgain();
+    void linksAreLinksToScreenReaders_data();
+    void linksAreLinksToScreenReaders();
 
 private:
     QWidget *showAboutBox();
@@ -151,6 +154,47 @@ void TestHelpLinks::aboutBoxIsHiddenAndShownAgain()
     QCOMPARE(seen.size(), 2);
     QCOMPARE(seen.at(0), seen.at(1));
     QCOMPARE(seen.at(0), w->form->aboutBox());
+}
+
+void TestHelpLinks::linksAreLinksToScreenReaders_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("home page") << "Label8"
+                               << "https://www.example.org/omrik/"
+                               << "Visit OMRIK - The Mavren"
+                               << "https://www.example.org/omrik/";
+    QTest::newRow("e-mail") << "Label5"
+                            << "author@example.org"
+                            << "Send e-mail"
+                            << "mailto:author@example.org";
+}
+
+// A link says what it shows and what its tooltip says, takes no focus, as before, and a
+// screen reader's press opens what a click opens.
+void TestHelpLinks::linksAreLinksToScreenReaders()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QString, target);
+    QWidget *about = showAboutBox();
+    QAccessibleInterface *accessible
+        = QAccessible::queryAccessibleInterface(about->findChild<LinkLabel *>(label));
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::Link);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Description), description);
+    QVERIFY(accessible->state().linked);
+    QVERIFY(!accessible->state().focusable);
+    QVERIFY(w->shell->calls.isEmpty());
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(w->shell->calls.size(), 1);
+    QCOMPARE(w->shell->calls.constFirst().owner.data(), about);
+    QCOMPARE(w->shell->calls.constFirst().target, target);
+    QVERIFY(about->isVisible());
 }
 
 OMRIK_TEST_MAIN(TestHelpLinks)

@@ -96,9 +96,11 @@ void Form1::createControls()
     m_image->setPicture(QPixmap(QStringLiteral(":/assets/background.gif")));
     m_textBox = new TextControl(client);
     m_textBox->setObjectName(QStringLiteral("TextBox1"));
+    m_textBox->setAccessibleName(QStringLiteral("Text"));
     m_textBox->setGeometry(twipsRect(45, 435, 7485, 4365));
     m_tarnBar = new TarnBar(client);
     m_tarnBar->setObjectName(QStringLiteral("TarnBar1"));
+    m_tarnBar->setAccessibleName(QStringLiteral("Toolbar"));
     m_tarnBar->setGeometry(0, 0, client->width(), twipsToPixels(435));
     auto *smallSep1 = new TBSmallSep(client);
     smallSep1->setObjectName(QStringLiteral("TBSmallSep1"));

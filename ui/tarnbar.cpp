@@ -3,6 +3,7 @@
 #include "platform/mousecodes.h"
 #include "platform/twips.h"
 #include "ui/tbseparator.h"
+#include "ui/toolbaraccessible.h"
 #include "ui/twipspainter.h"
 
 #include <QMouseEvent>
@@ -11,6 +12,8 @@ TarnBar::TarnBar(QWidget *parent)
     : QWidget(parent)
     , m_grip(new TBSeparator(this))
 {
+    installToolbarAccessibility();
+    m_grip->setObjectName(QStringLiteral("Grip"));
     m_grip->move(twipsToPixels(45), twipsToPixels(45));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);

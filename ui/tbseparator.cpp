@@ -1,11 +1,13 @@
 #include "ui/tbseparator.h"
 
 #include "platform/twips.h"
+#include "ui/toolbaraccessible.h"
 #include "ui/twipspainter.h"
 
 TBSeparator::TBSeparator(QWidget *parent)
     : QWidget(parent)
 {
+    installToolbarAccessibility();
     setFixedSize(twipsToPixels(165), twipsToPixels(330));
 }
 

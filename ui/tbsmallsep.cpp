@@ -1,10 +1,12 @@
 #include "ui/tbsmallsep.h"
 
+#include "ui/toolbaraccessible.h"
 #include "ui/twipspainter.h"
 
 TBSmallSep::TBSmallSep(QWidget *parent)
     : QWidget(parent)
 {
+    installToolbarAccessibility();
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
