@@ -30,6 +30,7 @@ constexpr int AutoScrollInterval = 50;
 
 TextControl::TextControl(QWidget *parent)
     : TextView(parent)
+    , m_keyEdits(m_model, m_navigator)
     , m_mouseSelection(m_navigator)
     , m_composition(m_model, m_layouts)
 {
@@ -238,25 +239,16 @@ void TextControl::keyPressEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    if (moveCaretByKey(event) || editByKey(event) || typeByKey(event)) {
+    if (moveCaretByKey(event)) {
+        event->accept();
+        return;
+    }
+    if (const std::optional<TextChange> change = m_keyEdits.edit(*event)) {
+        afterEdit(*change);
         event->accept();
         return;
     }
     TextView::keyPressEvent(event);
-}
-
-bool TextControl::typeByKey(QKeyEvent *event)
-{
-    const QString typed = event->text();
-    // Ctrl with a letter is a command, but AltGr arrives as Ctrl+Alt on some systems and types.
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool command = modifiers == Qt::ControlModifier
-        || modifiers == (Qt::ControlModifier | Qt::ShiftModifier) || (modifiers & Qt::MetaModifier);
-    if (typed.isEmpty() || command || !(typed.at(0).isPrint() || typed.at(0).isSurrogate()))
-        return false;
-    afterEdit(m_model.replaceSelection(
-        typed, m_model.hasSelection() ? TextHistory::Kind::Other : TextHistory::Kind::Typing));
-    return true;
 }
 
 bool TextControl::moveCaretByKey(QKeyEvent *event)
@@ -276,34 +268,6 @@ bool TextControl::moveCaretByKey(QKeyEvent *event)
         m_verticalX = column;
     if (move->extend)
         offerPrimarySelection();
-    return true;
-}
-
-void TextControl::removeByKey(qsizetype to, TextHistory::Kind kind, bool caretAfterRestore)
-{
-    const qsizetype caret = m_model.caret();
-    afterEdit(m_model.hasSelection()
-            ? m_model.removeSelection()
-            : m_model.remove(std::min(caret, to), std::max(caret, to), kind, caretAfterRestore));
-}
-
-bool TextControl::editByKey(QKeyEvent *event)
-{
-    const qsizetype caret = m_model.caret();
-    using Kind = TextHistory::Kind;
-    if (event->key() == Qt::Key_Backspace && !(event->modifiers() & Qt::ControlModifier))
-        removeByKey(m_navigator.previousCodePoint(caret), Kind::Removal, true);
-    else if (event->matches(QKeySequence::Delete))
-        removeByKey(m_navigator.nextCharacter(caret), Kind::Removal, false);
-    else if (event->matches(QKeySequence::DeleteStartOfWord))
-        removeByKey(m_navigator.previousWord(caret), Kind::Other, true);
-    else if (event->matches(QKeySequence::DeleteEndOfWord))
-        removeByKey(m_navigator.nextWord(caret), Kind::Other, false);
-    else if (event->matches(QKeySequence::InsertParagraphSeparator)
-        || event->matches(QKeySequence::InsertLineSeparator))
-        afterEdit(m_model.replaceSelection(u"\n", Kind::Other, false));
-    else
-        return false;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/textcomposition.h"
+#include "engine/textkeyedits.h"
 #include "engine/textmouseselection.h"
 #include "engine/textview.h"
 
@@ -65,10 +66,6 @@ protected:
 
 private:
     bool moveCaretByKey(QKeyEvent *event);
-    bool editByKey(QKeyEvent *event);
-    // With a selection the key takes it away; else the text from the caret to `to`.
-    void removeByKey(qsizetype to, TextHistory::Kind kind, bool caretAfterRestore);
-    bool typeByKey(QKeyEvent *event);
     void textReplaced(const QString &removedHead);
     void afterEdit(const TextChange &change);
     void setCaret(qsizetype position, bool keepAnchor);
@@ -76,6 +73,7 @@ private:
     void offerPrimarySelection();
     void dragTo(const QPoint &viewportPoint);
 
+    TextKeyEdits m_keyEdits;
     TextMouseSelection m_mouseSelection;
     TextComposition m_composition;
     // The x the caret keeps while it moves up and down through shorter rows; < 0 when unset.
