@@ -196,25 +196,44 @@ struct Characters
 // How a file's bytes are read, decided in this one place: by a byte-order mark when what
 // follows it is valid in that encoding, else in the system code page when every byte is valid
 // there, else as Windows-1252, which takes any bytes.
+// A UTF-16 byte-order mark with valid UTF-16 after it.
+std::optional<Characters> readUtf16(const QByteArray &bytes)
+{
+    const bool littleEndian = bytes.startsWith(Utf16LeBom);
+    if (!(littleEndian || bytes.startsWith(Utf16BeBom)) || bytes.size() % 2 != 0)
+        return std::nullopt;
+    std::optional<QString> text
+        = decodeStrictly(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+            QByteArrayView(bytes).sliced(2));
+    if (!text)
+        return std::nullopt;
+    return Characters { littleEndian ? TextEncoding::Utf16LeBom : TextEncoding::Utf16BeBom,
+        std::move(*text) };
+}
+
 Characters readCharacters(const QByteArray &bytes, bool decodeUtf8)
 {
-    const auto utf8 = [&](TextEncoding encoding, qsizetype from) {
-        const QByteArrayView body = QByteArrayView(bytes).sliced(from);
-        return Characters { encoding,
-            decodeUtf8 ? *decodeStrictly(QStringConverter::Utf8, body) : QString() };
+    // Bytes that pass the check in blocks decode as a whole as well; should the two ever
+    // disagree, the bytes are read as Windows-1252 rather than lost.
+    const auto utf8 = [&](TextEncoding encoding, qsizetype from) -> std::optional<Characters> {
+        if (!decodeUtf8)
+            return Characters { encoding, QString() };
+        std::optional<QString> text
+            = decodeStrictly(QStringConverter::Utf8, QByteArrayView(bytes).sliced(from));
+        if (!text)
+            return std::nullopt;
+        return Characters { encoding, std::move(*text) };
     };
-    if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size()))
-        return utf8(TextEncoding::Utf8Bom, Utf8Bom.size());
-    const bool littleEndian = bytes.startsWith(Utf16LeBom);
-    if ((littleEndian || bytes.startsWith(Utf16BeBom)) && bytes.size() % 2 == 0) {
-        const std::optional<QString> text
-            = decodeStrictly(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
-                QByteArrayView(bytes).sliced(2));
-        if (text)
-            return { littleEndian ? TextEncoding::Utf16LeBom : TextEncoding::Utf16BeBom, *text };
+    if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size())) {
+        if (std::optional<Characters> characters = utf8(TextEncoding::Utf8Bom, Utf8Bom.size()))
+            return std::move(*characters);
     }
-    if (systemIsUtf8() && isValidUtf8(bytes, 0))
-        return utf8(TextEncoding::System, 0);
+    if (std::optional<Characters> characters = readUtf16(bytes))
+        return std::move(*characters);
+    if (systemIsUtf8() && isValidUtf8(bytes, 0)) {
+        if (std::optional<Characters> characters = utf8(TextEncoding::System, 0))
+            return std::move(*characters);
+    }
     if (!systemIsUtf8()) {
         if (std::optional<QString> text = decodeSystem(bytes))
             return { TextEncoding::System, *text };
@@ -230,8 +249,7 @@ bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format)
         || format.encoding == TextEncoding::Utf16BeBom;
     if (utf16 || !(bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom)))
         return true;
-    const TextEncoding readBack = readCharacters(bytes, false).encoding;
-    return readBack != TextEncoding::Utf16LeBom && readBack != TextEncoding::Utf16BeBom;
+    return !readUtf16(bytes).has_value();
 }
 
 Failure ambiguous()

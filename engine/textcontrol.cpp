@@ -54,9 +54,8 @@ void TextControl::setText(const QString &text)
 void TextControl::setText(TextStorage &&text)
 {
     const bool unchanged = text.isEmpty() && storage().isEmpty();
-    const QString removedHead = QAccessible::isActive()
-        ? storage().mid(0, TextAccessibleEvents::ReportedText)
-        : QString();
+    const QString removedHead
+        = QAccessible::isActive() ? reportedText(0, storage().length()) : QString();
     m_model.setText(std::move(text));
     textReplaced(removedHead);
     // Emptying an empty control is no change for its owner, but what could be undone is gone.
@@ -72,10 +71,14 @@ void TextControl::textReplaced(const QString &removed)
     m_layouts.clear();
     updateScrollBars();
     viewport()->update();
-    TextAccessibleEvents::textChanged(
-        this, 0, removed, storage().mid(0, TextAccessibleEvents::ReportedText));
-    m_reportedSelection = { 0, 0 };
-    TextAccessibleEvents::caretMoved(this, 0);
+    TextAccessibleEvents::textChanged(this, 0, removed, reportedText(0, storage().length()));
+    selectionChanged();
+}
+
+QString TextControl::reportedText(qsizetype at, qsizetype length) const
+{
+    const qsizetype end = std::min(at + length, at + TextAccessibleEvents::ReportedText);
+    return storage().mid(at, storage().wholeCodePoint(end, false) - at);
 }
 
 int TextControl::textLength() const
@@ -149,15 +152,13 @@ void TextControl::afterEdit(const TextChange &change)
     ensureCaretVisible();
     restartCaretBlink();
     viewport()->update();
-    QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
-    if (QAccessible::isActive()) {
-        constexpr qsizetype most = TextAccessibleEvents::ReportedText;
+    if (QAccessible::isActive())
         TextAccessibleEvents::textChanged(this,
             change.at,
-            change.removedText(most),
-            text.mid(change.at, std::min(change.added, most)));
-        selectionChanged();
-    }
+            change.removedText(TextAccessibleEvents::ReportedText),
+            reportedText(change.at, change.added));
+    // Also keeps what screen readers were told of the selection true while none listens.
+    selectionChanged();
     Q_EMIT changed();
 }
 

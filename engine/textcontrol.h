@@ -70,6 +70,9 @@ private:
     void afterEdit(const TextChange &change);
     void setCaret(qsizetype position, bool keepAnchor);
     void selectionChanged();
+    // What screen readers are told of the text from at: all of it up to a limit, never half
+    // a surrogate pair.
+    QString reportedText(qsizetype at, qsizetype length) const;
     void offerPrimarySelection();
     void dragTo(const QPoint &viewportPoint);
 

@@ -12,7 +12,11 @@ QString TextChange::removedText(qsizetype most) const
         most -= piece.length;
     }
     QString text = TextStorage::textOf(pieces);
-    text.truncate(text.size() + std::min<qsizetype>(most, 0));
+    if (most < 0) {
+        text.truncate(text.size() + most);
+        if (!text.isEmpty() && text.back().isHighSurrogate())
+            text.chop(1);
+    }
     return text;
 }
 

@@ -127,6 +127,12 @@ void TestTextEditingModel::changeSaysWhatWasRemoved()
     QCOMPARE(undone.removedText(100), QStringLiteral("X"));
     QCOMPARE(model.storage().toString(), QStringLiteral("one\ntwo\n"));
     QVERIFY(model.remove(3, 3, TextHistory::Kind::Removal, true).isEmpty());
+    model.setText(TextStorage::fromText(u"a\U0001F600b"));
+    model.select(0, 4);
+    const TextChange pair = model.removeSelection();
+    // A cut short never ends in half a character.
+    QCOMPARE(pair.removedText(2), QStringLiteral("a"));
+    QCOMPARE(pair.removedText(3), QStringLiteral("a\U0001F600"));
 }
 
 QTEST_GUILESS_MAIN(TestTextEditingModel)
