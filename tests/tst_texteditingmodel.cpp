@@ -1,9 +1,9 @@
 #include "engine/texteditingmodel.h"
+#include "tests/support/drawntext.h"
 
 #include <QtTest>
 
-// The editing model with no widget. A text is drawn with '|' at the caret and '^' at the
-// anchor when something is selected; the steps are what keys and commands ask of the model.
+// The editing model with no widget; the steps are what keys and commands ask of the model.
 class TestTextEditingModel : public QObject
 {
     Q_OBJECT
@@ -14,32 +14,6 @@ private Q_SLOTS:
 };
 
 namespace {
-
-void setDrawn(TextEditingModel &model, QString drawn)
-{
-    const qsizetype caretAt = drawn.indexOf(QLatin1Char('|'));
-    drawn.remove(caretAt, 1);
-    qsizetype anchorAt = drawn.indexOf(QLatin1Char('^'));
-    if (anchorAt >= 0) {
-        drawn.remove(anchorAt, 1);
-    }
-    const qsizetype caret = anchorAt >= 0 && anchorAt < caretAt ? caretAt - 1 : caretAt;
-    if (anchorAt < 0)
-        anchorAt = caret;
-    model.setText(TextStorage::fromText(drawn));
-    model.select(anchorAt, caret);
-}
-
-QString drawn(const TextEditingModel &model)
-{
-    QString text = model.storage().toString();
-    const qsizetype caret = model.caret();
-    const qsizetype anchor = model.anchor();
-    text.insert(caret, QLatin1Char('|'));
-    if (anchor != caret)
-        text.insert(anchor < caret ? anchor : anchor + 1, QLatin1Char('^'));
-    return text;
-}
 
 void run(TextEditingModel &model, const QString &step)
 {
@@ -73,8 +47,7 @@ void TestTextEditingModel::steps_data()
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("after");
     const auto row = [](const char *before, const QStringList &steps, const char *after) {
-        QString name = QString::fromUtf8(before) + QLatin1Char(' ') + steps.join(u", ");
-        QTest::newRow(qPrintable(name.replace(QLatin1Char('\n'), QLatin1String("\\n"))))
+        QTest::newRow(qPrintable(DrawnText::rowName(QString::fromUtf8(before), steps.join(u", "))))
             << QString::fromUtf8(before) << steps << QString::fromUtf8(after);
     };
     row("ab|c", { "type X" }, "abX|c");
@@ -102,11 +75,11 @@ void TestTextEditingModel::steps()
     QFETCH(QStringList, steps);
     QFETCH(QString, after);
     TextEditingModel model;
-    setDrawn(model, before);
-    QCOMPARE(drawn(model), before);
+    DrawnText::set(model, before);
+    QCOMPARE(DrawnText::of(model), before);
     for (const QString &step : std::as_const(steps))
         run(model, step);
-    QCOMPARE(drawn(model), after);
+    QCOMPARE(DrawnText::of(model), after);
 }
 
 void TestTextEditingModel::changeSaysWhatWasRemoved()

@@ -1,14 +1,13 @@
 #include "engine/textkeyedits.h"
 #include "engine/textnavigator.h"
+#include "tests/support/drawntext.h"
 #include "tests/support/testenvironment.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QtTest>
 
-// Where the movement keys take the caret, and what the editing keys do to the text, in a
-// monospaced font without word wrap. A text is drawn with '|' at the caret and '^' at the
-// anchor when something is selected.
+// Where the movement keys take the caret, and what the editing keys do to the text.
 class TestTextKeys : public QObject
 {
     Q_OBJECT
@@ -21,32 +20,23 @@ private Q_SLOTS:
 
 namespace {
 
-struct Drawn
+// A text in a monospaced font without word wrap, with the keys' two helpers over it.
+struct KeyTarget
 {
-    QString text;
-    qsizetype caret = 0;
-    qsizetype anchor = 0;
+    explicit KeyTarget(const QString &drawn)
+        : layouts(model.storage())
+        , navigator(model.storage(), layouts)
+        , edits(model, navigator)
+    {
+        DrawnText::set(model, drawn);
+        layouts.setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
+    }
+
+    TextEditingModel model;
+    TextLayouts layouts;
+    TextNavigator navigator;
+    TextKeyEdits edits;
 };
-
-Drawn parse(QString drawn)
-{
-    const qsizetype caret = drawn.indexOf(QLatin1Char('|'));
-    drawn.remove(caret, 1);
-    const qsizetype anchor = drawn.indexOf(QLatin1Char('^'));
-    if (anchor < 0)
-        return { drawn, caret, caret };
-    drawn.remove(anchor, 1);
-    return { drawn, anchor < caret ? caret - 1 : caret, anchor };
-}
-
-QString draw(const Drawn &state)
-{
-    QString text = state.text;
-    text.insert(state.caret, QLatin1Char('|'));
-    if (state.anchor != state.caret)
-        text.insert(state.anchor < state.caret ? state.anchor : state.anchor + 1, QLatin1Char('^'));
-    return text;
-}
 
 // The key as the keyboard sends it: a letter pressed alone types itself.
 QKeyEvent keyEvent(const QString &keys)
@@ -60,8 +50,7 @@ QKeyEvent keyEvent(const QString &keys)
 
 void addRow(const char *before, const char *keys, const char *after)
 {
-    QString name = QString::fromUtf8(before) + QLatin1Char(' ') + QLatin1String(keys);
-    QTest::newRow(qPrintable(name.replace(QLatin1Char('\n'), QLatin1String("\\n"))))
+    QTest::newRow(qPrintable(DrawnText::rowName(QString::fromUtf8(before), QLatin1String(keys))))
         << QString::fromUtf8(before) << QString::fromLatin1(keys) << QString::fromUtf8(after);
 }
 
@@ -70,11 +59,6 @@ void addColumns()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("after");
-}
-
-QFont monospaced()
-{
-    return QFont(QStringLiteral("DejaVu Sans Mono"), 10);
 }
 
 } // namespace
@@ -119,23 +103,16 @@ void TestTextKeys::moves()
     QFETCH(QString, before);
     QFETCH(QString, keys);
     QFETCH(QString, after);
-    Drawn state = parse(before);
-    QCOMPARE(draw(state), before);
-    const TextStorage storage = TextStorage::fromText(state.text);
-    TextLayouts layouts(storage);
-    layouts.setFont(monospaced());
-    TextNavigator navigator(storage, layouts);
+    KeyTarget target(before);
+    QCOMPARE(DrawnText::of(target.model), before);
     const QKeyEvent event = keyEvent(keys);
     qreal column = -1;
-    const std::optional<TextNavigator::KeyMove> move
-        = navigator.moveForKey(&event, state.caret, state.anchor, 2, column);
+    const std::optional<TextNavigator::KeyMove> move = target.navigator.moveForKey(
+        &event, target.model.caret(), target.model.anchor(), 2, column);
     QVERIFY(move.has_value());
-    if (move->moves) {
-        state.caret = move->to;
-        if (!move->extend)
-            state.anchor = move->to;
-    }
-    QCOMPARE(draw(state), after);
+    if (move->moves)
+        target.model.moveCaret(move->to, move->extend);
+    QCOMPARE(DrawnText::of(target.model), after);
 }
 
 void TestTextKeys::edits_data()
@@ -169,17 +146,10 @@ void TestTextKeys::edits()
     QFETCH(QString, before);
     QFETCH(QString, keys);
     QFETCH(QString, after);
-    const Drawn start = parse(before);
-    TextEditingModel model;
-    model.setText(TextStorage::fromText(start.text));
-    model.select(start.anchor, start.caret);
-    TextLayouts layouts(model.storage());
-    layouts.setFont(monospaced());
-    TextNavigator navigator(model.storage(), layouts);
-    TextKeyEdits edits(model, navigator);
-    const std::optional<TextChange> change = edits.edit(keyEvent(keys));
+    KeyTarget target(before);
+    const std::optional<TextChange> change = target.edits.edit(keyEvent(keys));
     QCOMPARE(change.has_value() && !change->isEmpty(), before != after);
-    QCOMPARE(draw({ model.storage().toString(), model.caret(), model.anchor() }), after);
+    QCOMPARE(DrawnText::of(target.model), after);
 }
 
 OMRIK_TEST_MAIN(TestTextKeys)
