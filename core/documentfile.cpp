@@ -72,19 +72,6 @@ LineEnding firstLineEnding(View text, Unit cr, Unit lf)
     return lfAt >= 0 ? LineEnding::Lf : LineEnding::CrLf;
 }
 
-QString lineEndingText(LineEnding ending)
-{
-    switch (ending) {
-    case LineEnding::Lf:
-        return QStringLiteral("\n");
-    case LineEnding::Cr:
-        return QStringLiteral("\r");
-    case LineEnding::CrLf:
-        break;
-    }
-    return QStringLiteral("\r\n");
-}
-
 Failure unencodable()
 {
     return { FailureNumber::UnencodableText,
@@ -189,7 +176,8 @@ bool isUtf8(TextEncoding encoding)
 struct Characters
 {
     TextEncoding encoding = TextEncoding::System;
-    // The decoded text, byte-order mark left out; for UTF-8 only when it was asked for.
+    // The decoded text, byte-order mark left out; none for UTF-8, which is converted where
+    // it was read.
     QString text;
 };
 
@@ -211,29 +199,14 @@ std::optional<Characters> readUtf16(const QByteArray &bytes)
         std::move(*text) };
 }
 
-Characters readCharacters(const QByteArray &bytes, bool decodeUtf8)
+Characters readCharacters(const QByteArray &bytes)
 {
-    // Bytes that pass the check in blocks decode as a whole as well; should the two ever
-    // disagree, the bytes are read as Windows-1252 rather than lost.
-    const auto utf8 = [&](TextEncoding encoding, qsizetype from) -> std::optional<Characters> {
-        if (!decodeUtf8)
-            return Characters { encoding, QString() };
-        std::optional<QString> text
-            = decodeStrictly(QStringConverter::Utf8, QByteArrayView(bytes).sliced(from));
-        if (!text)
-            return std::nullopt;
-        return Characters { encoding, std::move(*text) };
-    };
-    if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size())) {
-        if (std::optional<Characters> characters = utf8(TextEncoding::Utf8Bom, Utf8Bom.size()))
-            return std::move(*characters);
-    }
+    if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size()))
+        return { TextEncoding::Utf8Bom, QString() };
     if (std::optional<Characters> characters = readUtf16(bytes))
         return std::move(*characters);
-    if (systemIsUtf8() && isValidUtf8(bytes, 0)) {
-        if (std::optional<Characters> characters = utf8(TextEncoding::System, 0))
-            return std::move(*characters);
-    }
+    if (systemIsUtf8() && isValidUtf8(bytes, 0))
+        return { TextEncoding::System, QString() };
     if (!systemIsUtf8()) {
         if (std::optional<QString> text = decodeSystem(bytes))
             return { TextEncoding::System, *text };
@@ -260,55 +233,172 @@ Failure ambiguous()
             "Copy the text into a new document to save it") };
 }
 
-// Turns CR LF and lone CR into LF, moving the bytes down to out; returns the new end.
-qsizetype compactAsciiLines(char *data, qsizetype from, qsizetype to, qsizetype out, qsizetype size)
+// What the mark of a line break says about the bytes it was read from. A break without one
+// is written with the document's line ending: most files have no other, and every break typed
+// or pasted gets that one.
+enum class ReadEnding : TextStorage::BreakMark { Usual, CrLf, Lf, Cr, Nothing };
+
+ReadEnding readEnding(LineEnding ending)
 {
+    switch (ending) {
+    case LineEnding::Lf:
+        return ReadEnding::Lf;
+    case LineEnding::Cr:
+        return ReadEnding::Cr;
+    case LineEnding::CrLf:
+        break;
+    }
+    return ReadEnding::CrLf;
+}
+
+// Marks each line end that differs from the document's own one, so that it is written back
+// as it was read.
+class LineEndMarks
+{
+public:
+    LineEndMarks(TextStorage::Builder &builder, LineEnding usual)
+        : m_builder(builder)
+        , m_usual(usual)
+    { }
+
+    LineEnding usual() const { return m_usual; }
+
+    void note(qsizetype position, LineEnding ending)
+    {
+        if (ending != m_usual)
+            m_builder.markBreak(position, TextStorage::BreakMark(readEnding(ending)));
+    }
+
+    // A last line read is followed by a line break like every other; a file that had no
+    // line end there gets none when it is written.
+    void endLastLine(qsizetype length)
+    {
+        if (length == 0 || m_builder.lastUnit() == QLatin1Char('\n'))
+            return;
+        m_builder.appendText(u"\n");
+        m_builder.markBreak(length, TextStorage::BreakMark(ReadEnding::Nothing));
+    }
+
+private:
+    TextStorage::Builder &m_builder;
+    const LineEnding m_usual;
+};
+
+qsizetype find(const char *data, qsizetype from, qsizetype to, char unit)
+{
+    const void *hit = std::memchr(data + from, unit, std::size_t(to - from));
+    return hit ? static_cast<const char *>(hit) - data : to;
+}
+
+qsizetype find(const QChar *data, qsizetype from, qsizetype to, char unit)
+{
+    const qsizetype hit = QStringView(data + from, to - from).indexOf(QLatin1Char(unit));
+    return hit < 0 ? to : from + hit;
+}
+
+template<class Unit>
+Unit asUnit(char ascii);
+template<>
+char asUnit<char>(char ascii)
+{
+    return ascii;
+}
+template<>
+QChar asUnit<QChar>(char ascii)
+{
+    return QLatin1Char(ascii);
+}
+
+// Turns CR LF and lone CR into '\n', moving the units of [from, to) down to out, and marks the
+// line ends unlike the usual one; the unit at offset k of data is at position k + shift of the
+// text. Returns the new end. A CR LF pair never straddles `to`.
+template<class Unit>
+qsizetype compactLines(
+    Unit *data, qsizetype from, qsizetype to, qsizetype out, LineEndMarks &marks, qsizetype shift)
+{
+    const bool lfIsOdd = marks.usual() != LineEnding::Lf;
     while (from < to) {
-        const void *hit = std::memchr(data + from, '\r', std::size_t(to - from));
-        const qsizetype cr = hit ? static_cast<const char *>(hit) - data : to;
-        std::memmove(data + out, data + from, std::size_t(cr - from));
+        const qsizetype cr = find(data, from, to, '\r');
+        for (qsizetype lf = from; lfIsOdd && (lf = find(data, lf, cr, '\n')) < cr; ++lf)
+            marks.note(out + lf - from + shift, LineEnding::Lf);
+        std::memmove(data + out, data + from, std::size_t(cr - from) * sizeof(Unit));
         out += cr - from;
         if (cr == to)
             break;
-        data[out++] = '\n';
-        from = cr + 1 < size && data[cr + 1] == '\n' ? cr + 2 : cr + 1;
+        const bool pair = cr + 1 < to && data[cr + 1] == asUnit<Unit>('\n');
+        marks.note(out + shift, pair ? LineEnding::CrLf : LineEnding::Cr);
+        data[out++] = asUnit<Unit>('\n');
+        from = pair ? cr + 2 : cr + 1;
     }
     return out;
 }
 
 // Converts a valid UTF-8 file inside the bytes it was read into: ASCII and other Latin-1 runs
 // stay one byte a character where they are, so a large file is never held twice.
-TextStorage loadUtf8(QByteArray &bytes, qsizetype from)
+TextStorage loadUtf8(QByteArray &bytes, qsizetype from, LineEnding usual)
 {
     TextStorage::Builder builder;
+    LineEndMarks marks(builder, usual);
     char *data = bytes.data();
     qsizetype out = 0;
     qsizetype runStart = 0;
+    qsizetype built = 0; // characters handed to the builder
+    const auto appendRun = [&] {
+        builder.appendLatin1(QLatin1StringView(data + runStart, out - runStart));
+        built += out - runStart;
+        runStart = out;
+    };
     for (qsizetype start = from, end; start < bytes.size(); start = end) {
         end = utf8BlockEnd(bytes, start);
+        const qsizetype shift = built - runStart;
         if (isAscii(data + start, end - start)) {
-            out = compactAsciiLines(data, start, end, out, bytes.size());
+            out = compactLines(data, start, end, out, marks, shift);
             continue;
         }
-        const QString text = TextStorage::withNewlines(
-            *decodeStrictly(QStringConverter::Utf8, QByteArrayView(data + start, end - start)));
+        QString text
+            = *decodeStrictly(QStringConverter::Utf8, QByteArrayView(data + start, end - start));
+        text.truncate(compactLines(text.data(), 0, text.size(), 0, marks, out + shift));
         if (QtPrivate::isLatin1(text)) {
             const QByteArray narrow = text.toLatin1();
             std::memcpy(data + out, narrow.constData(), std::size_t(narrow.size()));
             out += narrow.size();
             continue;
         }
-        builder.appendLatin1(QLatin1StringView(data + runStart, out - runStart));
+        appendRun();
         builder.appendText(text);
-        runStart = out;
+        built += text.size();
     }
-    builder.appendLatin1(QLatin1StringView(data + runStart, out - runStart));
-    const bool endsWithBreak = builder.lastUnit() == QLatin1Char('\n');
-    const bool empty = builder.isEmpty();
-    if (!empty && !endsWithBreak)
-        builder.appendText(u"\n");
+    appendRun();
+    marks.endLastLine(built);
     builder.keep(std::move(bytes));
     return builder.finish();
+}
+
+TextStorage loadDecoded(QString text, LineEnding usual)
+{
+    TextStorage::Builder builder;
+    LineEndMarks marks(builder, usual);
+    text.truncate(compactLines(text.data(), 0, text.size(), 0, marks, 0));
+    builder.appendText(text);
+    marks.endLastLine(text.size());
+    return builder.finish();
+}
+
+QByteArray endingBytes(ReadEnding ending, LineEnding usual)
+{
+    switch (ending) {
+    case ReadEnding::Usual:
+        return endingBytes(readEnding(usual), usual);
+    case ReadEnding::CrLf:
+        return QByteArrayLiteral("\r\n");
+    case ReadEnding::Lf:
+        return QByteArrayLiteral("\n");
+    case ReadEnding::Cr:
+        return QByteArrayLiteral("\r");
+    case ReadEnding::Nothing:
+        break;
+    }
+    return QByteArray();
 }
 
 // Writes parts of a text one after another; plain ASCII in one-byte runs is copied as it
@@ -319,42 +409,36 @@ public:
     PartEncoder(QByteArray &bytes, const DocumentFormat &format)
         : m_bytes(bytes)
         , m_format(format)
-        , m_ending(lineEndingText(format.lineEnding))
-        , m_asciiEnding(m_ending.toLatin1())
-        , m_utf8(format.encoding == TextEncoding::Utf8Bom
-              || (format.encoding == TextEncoding::System && systemIsUtf8()))
+        , m_asciiEnding(endingBytes(ReadEnding::Usual, format.lineEnding))
+        , m_ending(QString::fromLatin1(m_asciiEnding))
+        , m_utf8(isUtf8(format.encoding))
     { }
 
-    bool add(const TextStorage::Run &run)
+    // The run's line breaks get the usual line ending, except those marked with their own.
+    // A last line that had no line end keeps none only while it is still the last line and
+    // not empty: otherwise leaving it out would join two lines or drop one.
+    bool add(const TextStorage::Run &run,
+        const std::vector<TextStorage::MarkedBreak> &marks,
+        bool endsText = false)
     {
-        const char *ascii = run.narrow.data();
-        const qsizetype length = run.narrow.size();
-        if (!m_utf8 || !run.latin1 || !isAscii(ascii, length)) {
-            if (run.latin1)
-                m_pending.append(run.narrow);
-            else
-                m_pending.append(run.wide);
-            return m_pending.size() < Part || m_pending.back().isHighSurrogate() || flush();
+        const qsizetype length = run.latin1 ? run.narrow.size() : run.wide.size();
+        qint32 from = 0;
+        for (const TextStorage::MarkedBreak &mark : marks) {
+            ReadEnding ending = ReadEnding(mark.mark);
+            if (ending == ReadEnding::Nothing && !(endsText && mark.offset + 1 == length))
+                ending = ReadEnding::Usual;
+            if (!addPart(run, from, mark.offset)
+                || !addEnding(endingBytes(ending, m_format.lineEnding)))
+                return false;
+            from = mark.offset + 1;
         }
-        if (!flush())
-            return false;
-        for (qsizetype from = 0; from < length;) {
-            const void *hit = std::memchr(ascii + from, '\n', std::size_t(length - from));
-            const qsizetype to = hit ? static_cast<const char *>(hit) - ascii : length;
-            m_bytes.append(ascii + from, to - from);
-            if (hit)
-                m_bytes.append(m_asciiEnding);
-            from = to + 1;
-        }
-        return true;
+        return addPart(run, from, length);
     }
 
     bool flush()
     {
         if (m_pending.isEmpty())
             return true;
-        if (m_format.lineEnding != LineEnding::Lf)
-            m_pending.replace(QLatin1Char('\n'), m_ending);
         const std::optional<QByteArray> part = encodeCharacters(m_pending, m_format.encoding);
         m_pending.clear();
         if (!part)
@@ -364,33 +448,76 @@ public:
     }
 
 private:
+    bool addPart(const TextStorage::Run &run, qsizetype from, qsizetype to)
+    {
+        if (from == to)
+            return true;
+        const qsizetype length = to - from;
+        const char *ascii = run.latin1 ? run.narrow.data() + from : nullptr;
+        if (!m_utf8 || !ascii || !isAscii(ascii, length)) {
+            if (run.latin1)
+                appendPending(run.narrow.sliced(from, length));
+            else
+                appendPending(run.wide.sliced(from, length));
+            return m_pending.size() < Part || m_pending.back().isHighSurrogate() || flush();
+        }
+        if (!flush())
+            return false;
+        for (qsizetype done = 0; done < length;) {
+            const qsizetype lineEnd = find(ascii, done, length, '\n');
+            m_bytes.append(ascii + done, lineEnd - done);
+            if (lineEnd < length)
+                m_bytes.append(m_asciiEnding);
+            done = lineEnd + 1;
+        }
+        return true;
+    }
+
+    bool addEnding(const QByteArray &ending)
+    {
+        if (!m_utf8) {
+            m_pending.append(QLatin1StringView(ending));
+            return true;
+        }
+        if (!flush())
+            return false;
+        m_bytes.append(ending);
+        return true;
+    }
+
+    template<class View>
+    void appendPending(View text)
+    {
+        if (m_format.lineEnding == LineEnding::Lf) {
+            m_pending.append(text);
+            return;
+        }
+        for (qsizetype done = 0; done < text.size();) {
+            qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), done);
+            if (lineEnd < 0)
+                lineEnd = text.size();
+            m_pending.append(text.sliced(done, lineEnd - done));
+            if (lineEnd < text.size())
+                m_pending.append(m_ending);
+            done = lineEnd + 1;
+        }
+    }
+
     static constexpr qsizetype Part = 1024 * 1024;
     QByteArray &m_bytes;
     const DocumentFormat m_format;
-    const QString m_ending;
     const QByteArray m_asciiEnding;
+    const QString m_ending;
     const bool m_utf8;
     QString m_pending;
 };
-
-DecodedDocument withLineBreaks(Characters characters)
-{
-    DecodedDocument document { std::move(characters.text), { characters.encoding } };
-    QString &text = document.text;
-    document.format.lineEnding = firstLineEnding(QStringView(text), u'\r', u'\n');
-    // Every kind of line end is a line break to the editor; the file's own kind comes back
-    // when it is written.
-    text = TextStorage::withNewlines(std::move(text));
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
-        text.append(QLatin1Char('\n'));
-    return document;
-}
 
 } // namespace
 
 DecodedDocument decodeDocument(const QByteArray &bytes)
 {
-    return withLineBreaks(readCharacters(bytes, true));
+    const LoadedDocument loaded = loadDocument(bytes);
+    return { loaded.text.toString(), loaded.format };
 }
 
 Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format)
@@ -409,15 +536,21 @@ Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat 
     bytes.reserve(expected);
     prefault(bytes.data(), expected);
     PartEncoder encoder(bytes, format);
+    std::vector<TextStorage::MarkedBreak> marks;
+    const qsizetype length = text.length();
+    const bool endsWithLine = length >= 2 && text.at(length - 1) == QLatin1Char('\n')
+        && text.at(length - 2) != QLatin1Char('\n');
     for (std::size_t run = 0; run < text.runCount(); ++run) {
-        if (!encoder.add(text.run(run)))
+        text.marksIn(run, marks);
+        if (!encoder.add(text.run(run), marks, endsWithLine && run + 1 == text.runCount()))
             return unencodable();
     }
+    // A text that does not end with a line break gets one, which a save always gave it.
     if (!text.isEmpty() && text.at(text.length() - 1) != QLatin1Char('\n')) {
         TextStorage::Run lineBreak;
         lineBreak.latin1 = true;
         lineBreak.narrow = QLatin1StringView("\n");
-        if (!encoder.add(lineBreak))
+        if (!encoder.add(lineBreak, {}))
             return unencodable();
     }
     if (!encoder.flush())
@@ -429,14 +562,14 @@ Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat 
 
 LoadedDocument loadDocument(QByteArray bytes)
 {
-    Characters characters = readCharacters(bytes, false);
+    Characters characters = readCharacters(bytes);
     const TextEncoding encoding = characters.encoding;
     if (isUtf8(encoding)) {
         const qsizetype from = encoding == TextEncoding::Utf8Bom ? Utf8Bom.size() : 0;
         const LineEnding ending = firstLineEnding(QByteArrayView(bytes).sliced(from), '\r', '\n');
-        return { loadUtf8(bytes, from), { encoding, ending } };
+        return { loadUtf8(bytes, from, ending), { encoding, ending } };
     }
     bytes = QByteArray();
-    const DecodedDocument decoded = withLineBreaks(std::move(characters));
-    return { TextStorage::fromText(decoded.text), decoded.format };
+    const LineEnding ending = firstLineEnding(QStringView(characters.text), u'\r', u'\n');
+    return { loadDecoded(std::move(characters.text), ending), { encoding, ending } };
 }

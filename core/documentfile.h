@@ -30,27 +30,31 @@ struct DocumentFormat
     }
 };
 
+struct LoadedDocument
+{
+    // Line breaks are '\n'; every line read ends with one, the last line too. Each break
+    // whose line end in the file differs from the format's carries a mark saying what it was.
+    TextStorage text;
+    // The line ending is the file's first one, which new line breaks get.
+    DocumentFormat format;
+};
+
+// A UTF-8 file is converted inside the bytes it was read into, so a large file is never held
+// twice; pass the bytes in with std::move.
+LoadedDocument loadDocument(QByteArray bytes);
+
 struct DecodedDocument
 {
-    // Line breaks are '\n'; every line read ends with one, the last line too.
     QString text;
     DocumentFormat format;
 };
 
+// What loadDocument() reads, as one string.
 DecodedDocument decodeDocument(const QByteArray &bytes);
 
-struct LoadedDocument
-{
-    TextStorage text;
-    DocumentFormat format;
-};
-
-// The same reading as decodeDocument(), straight into the editor's storage. A UTF-8 file is
-// converted inside the bytes it was read into, so a large file is never held twice; pass the
-// bytes in with std::move.
-LoadedDocument loadDocument(QByteArray bytes);
-
-// Each '\n' becomes the format's line ending, and a text that does not end with a line break
-// gets one. Fails, rather than replacing a character, when the encoding cannot hold the text.
-Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format);
+// Each line break is written with the line end it was read with, any other with the format's
+// line ending; a text that does not end with a line break gets one. So a document that was
+// not edited is written back byte for byte. Fails, rather than replacing a character, when
+// the encoding cannot hold the text.
 Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat &format);
+Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -91,8 +92,29 @@ void TextStorage::Builder::appendText(QStringView text)
         m_storage->append(piece, m_lineLength);
 }
 
+void TextStorage::Builder::markBreak(qsizetype position, BreakMark mark)
+{
+    Q_ASSERT(m_marks.empty() || m_marks.back().first < position);
+    m_marks.emplace_back(position, mark);
+}
+
 TextStorage TextStorage::Builder::finish()
 {
+    std::vector<Mark> &marks = m_storage->m_marks;
+    marks.reserve(m_marks.size());
+    for (const auto &[position, mark] : m_marks) {
+        const auto [index, offset] = m_storage->locate(position);
+        Q_ASSERT(index < m_storage->m_pieces.size());
+        const Piece &piece = m_storage->m_pieces[index];
+        Q_ASSERT(piece.at(offset) == QLatin1Char('\n'));
+        const void *unit = piece.wide ? static_cast<const void *>(piece.units() + offset)
+                                      : static_cast<const void *>(piece.bytes() + offset);
+        marks.push_back({ unit, mark });
+    }
+    std::sort(marks.begin(), marks.end(), [](const Mark &a, const Mark &b) {
+        return before(a.unit, b.unit);
+    });
+    m_marks.clear();
     TextStorage done = std::move(*m_storage);
     m_storage = std::make_unique<TextStorage>();
     m_lineLength = 0;
@@ -145,6 +167,31 @@ TextStorage::Run TextStorage::run(std::size_t index) const
     else
         run.narrow = QLatin1StringView(static_cast<const char *>(piece.data), piece.length);
     return run;
+}
+
+bool TextStorage::before(const void *unit, const void *other)
+{
+    // Units of different buffers are ordered too, which plain < does not promise.
+    return std::less<const void *>()(unit, other);
+}
+
+void TextStorage::marksIn(std::size_t index, std::vector<MarkedBreak> &marks) const
+{
+    marks.clear();
+    if (m_marks.empty())
+        return;
+    const Piece &piece = m_pieces[index];
+    const std::size_t unitSize = piece.wide ? sizeof(char16_t) : 1;
+    const char *first = static_cast<const char *>(piece.data);
+    const char *end = first + std::size_t(piece.length) * unitSize;
+    auto mark = std::lower_bound(
+        m_marks.begin(), m_marks.end(), first, [](const Mark &m, const char *unit) {
+            return before(m.unit, unit);
+        });
+    for (; mark != m_marks.end() && before(mark->unit, end); ++mark) {
+        const auto offset = static_cast<const char *>(mark->unit) - first;
+        marks.push_back({ qint32(offset / qsizetype(unitSize)), mark->mark });
+    }
 }
 
 QString TextStorage::textOf(const std::vector<Piece> &pieces)

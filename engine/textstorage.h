@@ -38,6 +38,17 @@ public:
     // Every kind of line end, CR LF, lone CR or LF, as the storage's one line break.
     static QString withNewlines(QString text);
 
+    // A line break can carry a mark for whoever built the storage; the document file code
+    // keeps a line's own ending in the file this way. The mark belongs to the stored '\n'
+    // itself, not to a position: it moves with the text around it, leaves with the break and
+    // comes back with it on undo. A line break typed or pasted has none.
+    using BreakMark = quint8;
+    struct MarkedBreak
+    {
+        qint32 offset = 0; // in the run
+        BreakMark mark = 0;
+    };
+
     TextStorage();
     ~TextStorage();
     TextStorage(TextStorage &&) noexcept;
@@ -53,6 +64,9 @@ public:
         void keep(QByteArray buffer);
         void appendLatin1(QLatin1StringView text);
         void appendText(QStringView text);
+        // Marks the '\n' at position, which is appended already or will be before finish().
+        // Positions come in ascending order.
+        void markBreak(qsizetype position, BreakMark mark);
         TextStorage finish();
         bool isEmpty() const { return m_storage->isEmpty(); }
         QChar lastUnit() const { return m_storage->at(m_storage->length() - 1); }
@@ -60,6 +74,7 @@ public:
     private:
         std::unique_ptr<TextStorage> m_storage;
         qsizetype m_lineLength = 0;
+        std::vector<std::pair<qsizetype, BreakMark>> m_marks;
     };
 
     qsizetype length() const { return m_index.totals().position; }
@@ -98,6 +113,9 @@ public:
     };
     std::size_t runCount() const { return m_pieces.size(); }
     Run run(std::size_t index) const;
+    bool hasMarks() const { return !m_marks.empty(); }
+    // The marked line breaks of run(index) in their order, into `marks`.
+    void marksIn(std::size_t index, std::vector<MarkedBreak> &marks) const;
     // The text of pieces that a splice took out or put in.
     static QString textOf(const std::vector<Piece> &pieces);
 
@@ -114,7 +132,16 @@ private:
     void append(const Piece &piece, qsizetype &lineLength);
     void raiseLongestLine(qsizetype from, qsizetype to);
 
+    // A stored unit never moves, so its address names it for as long as the storage lives.
+    struct Mark
+    {
+        const void *unit = nullptr;
+        BreakMark mark = 0;
+    };
+    static bool before(const void *unit, const void *other);
+
     std::unique_ptr<Buffers> m_buffers;
+    std::vector<Mark> m_marks; // sorted by unit
     std::vector<Piece> m_pieces;
     LineIndex m_index;
     qsizetype m_longestLine = 0;
