@@ -2,17 +2,19 @@
 
 #include "platform/olecolor.h"
 
+#include <QAbstractItemView>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QVBoxLayout>
-
-#include <cmath>
+#include <QValidator>
 
 namespace {
 
@@ -64,6 +66,30 @@ QString nameOf(quint32 value)
     return QStringLiteral("Custom");
 }
 
+// The page's size box is the one field that takes whole numbers only.
+QLineEdit *sizeBoxOf(const QFontDialog *page)
+{
+    const QList<QLineEdit *> edits = page->findChildren<QLineEdit *>();
+    for (QLineEdit *edit : edits) {
+        if (qobject_cast<const QIntValidator *>(edit->validator()))
+            return edit;
+    }
+    return nullptr;
+}
+
+// The list of sizes sits right under the size box in the page's grid.
+QAbstractItemView *sizeListUnder(const QFontDialog *page, QWidget *sizeBox)
+{
+    auto *grid = qobject_cast<QGridLayout *>(page->layout());
+    const int at = grid && sizeBox ? grid->indexOf(sizeBox) : -1;
+    if (at < 0)
+        return nullptr;
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(at, &row, &column, &rows, &columns);
+    QLayoutItem *below = grid->itemAtPosition(row + rows, column);
+    return below ? qobject_cast<QAbstractItemView *>(below->widget()) : nullptr;
+}
+
 } // namespace
 
 FontColorDialog::FontColorDialog(QWidget *parent)
@@ -79,6 +105,7 @@ FontColorDialog::FontColorDialog(QWidget *parent)
     m_fonts->layout()->setContentsMargins(0, 0, 0, 0);
     // Esc inside the page closes the page alone unless the whole window follows it.
     connect(m_fonts, &QDialog::rejected, this, &QDialog::reject);
+    watchSizePicks();
 
     for (const NamedColour &colour : ClassicColours)
         addColour(QString::fromLatin1(colour.name), colour.value);
@@ -100,6 +127,27 @@ FontColorDialog::FontColorDialog(QWidget *parent)
     layout->addWidget(m_fonts);
     layout->addLayout(colourRow);
     layout->addWidget(buttons);
+}
+
+void FontColorDialog::watchSizePicks()
+{
+    // The page shows a fractional size rounded and offers whole sizes only. Picking the whole
+    // size it shows changes nothing the page reports, so picks are seen where they are made.
+    const auto picked = [this] {
+        m_sizePicked = true;
+    };
+    QLineEdit *sizeBox = sizeBoxOf(m_fonts);
+    if (sizeBox)
+        connect(sizeBox, &QLineEdit::textEdited, this, picked);
+    if (QAbstractItemView *sizes = sizeListUnder(m_fonts, sizeBox)) {
+        connect(sizes, &QAbstractItemView::clicked, this, picked);
+        connect(sizes, &QAbstractItemView::activated, this, picked);
+    }
+    // Moving through the list with the keys passes through other sizes on the way.
+    connect(m_fonts, &QFontDialog::currentFontChanged, this, [this](const QFont &font) {
+        if (font.pointSize() != m_shownSize)
+            m_sizePicked = true;
+    });
 }
 
 void FontColorDialog::addColour(const QString &name, quint32 value)
@@ -148,6 +196,8 @@ void FontColorDialog::setChoice(const CommonDialog::FontChoice &choice)
     font.setUnderline(choice.underline);
     m_fonts->setCurrentFont(font);
     m_initialSize = choice.size;
+    m_shownSize = m_fonts->currentFont().pointSize();
+    m_sizePicked = false;
     selectColour(choice.color);
 }
 
@@ -156,11 +206,8 @@ CommonDialog::FontChoice FontColorDialog::choice() const
     const QFont font = m_fonts->currentFont();
     CommonDialog::FontChoice result;
     result.name = font.family();
-    // The page offers whole point sizes only; a fractional size the user left alone must
-    // come back as it was, not rounded.
-    result.size = float(font.pointSizeF());
-    if (m_initialSize > 0 && std::lround(m_initialSize) == std::lround(result.size))
-        result.size = m_initialSize;
+    // A fractional size the user left alone comes back as it was, not rounded.
+    result.size = m_initialSize > 0 && !m_sizePicked ? m_initialSize : float(font.pointSizeF());
     result.bold = font.bold();
     result.italic = font.italic();
     result.strikethru = font.strikeOut();

@@ -22,9 +22,12 @@ private:
     void addColour(const QString &name, quint32 value);
     void selectColour(quint32 value);
     void onColourActivated(int index);
+    void watchSizePicks();
 
     QFontDialog *m_fonts;
     QComboBox *m_colours;
     float m_initialSize = 0;
+    int m_shownSize = 0;
+    bool m_sizePicked = false;
     quint32 m_colour = 0;
 };

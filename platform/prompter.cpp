@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -45,6 +46,8 @@ int WidgetPrompter::messageBox(const QString &text, int style, const QString &ti
 {
     QMessageBox box(owner());
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    // Texts carry file names, paths and system messages: "<b>x.txt" is a name, not markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(withLineBreaks(text));
     box.setIcon((style & 0xF0) == MsgBox::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     if ((style & 0xF) == MsgBox::YesNoCancel) {
@@ -70,7 +73,11 @@ QString WidgetPrompter::inputBox(const QString &prompt, const QString &title)
 {
     QInputDialog dialog(owner());
     dialog.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
-    dialog.setLabelText(withLineBreaks(prompt));
+    // The dialog makes its label the buddy of the entry field, which turns a single "&" into a
+    // mnemonic; doubled, it shows as written.
+    dialog.setLabelText(withLineBreaks(prompt).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    if (auto *label = dialog.findChild<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     dialog.setInputMode(QInputDialog::TextInput);
     if (dialog.exec() != QDialog::Accepted)
         return QString();

@@ -39,10 +39,10 @@ Form2::Form2(Registry &registry, SettingsStore &settings, const QString &command
     m_no = new QPushButton(QStringLiteral("No"), this);
     m_no->setObjectName(QStringLiteral("Command1"));
     m_no->setGeometry(twipsRect(2865, 1440, 1050, 345));
-    m_no->setAutoDefault(false);
     m_yes = new QPushButton(QStringLiteral("Yes"), this);
     m_yes->setObjectName(QStringLiteral("btnYes"));
     m_yes->setGeometry(twipsRect(3960, 1440, 1050, 345));
+    // Both buttons take Enter while they have the focus; Yes takes it from anywhere else.
     m_yes->setDefault(true);
     setTabOrder(m_yes, m_no);
     setTabOrder(m_no, m_check);

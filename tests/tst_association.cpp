@@ -126,6 +126,12 @@ void TestAssociation::waysOutOfTheOffer_data()
     QTest::newRow("No, box ticked") << "no" << true << false << true;
     QTest::newRow("close box, box ticked") << "close" << true << false << false;
     QTest::newRow("close box, box clear") << "close" << false << false << false;
+    // Keys go to the control that has the focus, starting on Yes.
+    QTest::newRow("Enter on Yes, box ticked") << "Enter" << true << true << true;
+    QTest::newRow("Tab to No, Enter, box clear") << "Tab Enter" << false << false << false;
+    QTest::newRow("Tab to No, Enter, box ticked") << "Tab Enter" << true << false << true;
+    QTest::newRow("Tab to the box, Enter") << "Tab Tab Enter" << true << true << true;
+    QTest::newRow("Tab to No, Esc, box ticked") << "Tab Esc" << true << false << false;
 }
 
 void TestAssociation::waysOutOfTheOffer()
@@ -141,13 +147,21 @@ void TestAssociation::waysOutOfTheOffer()
         QVERIFY(offer.btnYes()->isDefault());
         QVERIFY(!offer.Check1()->isChecked());
         offer.show();
+        QVERIFY(QTest::qWaitForWindowActive(&offer));
         offer.Check1()->setChecked(ticked);
+        const QMap<QString, Qt::Key> keys {
+            { "Tab", Qt::Key_Tab }, { "Enter", Qt::Key_Return }, { "Esc", Qt::Key_Escape }
+        };
         if (way == QLatin1String("yes"))
             QTest::mouseClick(offer.btnYes(), Qt::LeftButton);
         else if (way == QLatin1String("no"))
             QTest::mouseClick(offer.Command1(), Qt::LeftButton);
-        else
+        else if (way == QLatin1String("close"))
             offer.close();
+        for (const QString &key : way.split(QLatin1Char(' '))) {
+            if (keys.contains(key))
+                QTest::keyClick(QApplication::focusWidget(), keys.value(key));
+        }
         QVERIFY(!offer.isVisible());
     };
     const std::unique_ptr<Form2> offer

@@ -4,11 +4,13 @@
 
 #include <QComboBox>
 #include <QFontDialog>
+#include <QLineEdit>
+#include <QListView>
 #include <QtTest>
 
 using FontChoice = CommonDialog::FontChoice;
 
-// The dialog is filled and read back without ever being shown.
+// The dialog is filled and read back; it is shown only where the user's clicks are played.
 class TestFontColorDialog : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,8 @@ private Q_SLOTS:
     void choiceComesBackUnchanged();
     void systemColourShowsItsRealColour();
     void changedSizeIsTaken();
+    void pickedSizeIsTaken_data();
+    void pickedSizeIsTaken();
 };
 
 void TestFontColorDialog::choiceComesBackUnchanged_data()
@@ -63,6 +67,59 @@ void TestFontColorDialog::changedSizeIsTaken()
     larger.setPointSize(14);
     dialog.findChild<QFontDialog *>()->setCurrentFont(larger);
     QCOMPARE(dialog.choice().size, 14.0f);
+}
+
+void TestFontColorDialog::pickedSizeIsTaken_data()
+{
+    QTest::addColumn<float>("size");
+    QTest::addColumn<QString>("pick");
+    QTest::addColumn<float>("applied");
+    QTest::newRow("8.25, size left alone") << 8.25f << "" << 8.25f;
+    QTest::newRow("8.25, underline ticked") << 8.25f << "underline" << 8.25f;
+    QTest::newRow("8.25, 8 clicked") << 8.25f << "click 8" << 8.0f;
+    QTest::newRow("8.25, 8 typed") << 8.25f << "type 8" << 8.0f;
+    QTest::newRow("8.25, down and back up") << 8.25f << "down up" << 8.0f;
+    QTest::newRow("10.5, 11 clicked") << 10.5f << "click 11" << 11.0f;
+}
+
+void TestFontColorDialog::pickedSizeIsTaken()
+{
+    QFETCH(float, size);
+    QFETCH(QString, pick);
+    QFETCH(float, applied);
+    FontColorDialog dialog;
+    dialog.setChoice({ QStringLiteral("DejaVu Sans"), size, false, false, false, false, 0 });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QListView *sizes = nullptr;
+    for (QListView *list : dialog.findChildren<QListView *>()) {
+        if (!list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, "9").isEmpty())
+            sizes = list;
+    }
+    QVERIFY(sizes);
+    const QStringList words = pick.split(QLatin1Char(' '));
+    if (words.first() == QLatin1String("click")) {
+        const QModelIndex item = sizes->model()->match(
+            sizes->model()->index(0, 0), Qt::DisplayRole, words.last(), 1, Qt::MatchExactly)[0];
+        sizes->scrollTo(item);
+        QTest::mouseClick(sizes->viewport(), Qt::LeftButton, {}, sizes->visualRect(item).center());
+    } else if (words.first() == QLatin1String("type")) {
+        for (QLineEdit *box : dialog.findChildren<QLineEdit *>()) {
+            if (box->text() == words.last()) {
+                box->selectAll();
+                QTest::keyClicks(box, words.last());
+            }
+        }
+    } else if (pick == QLatin1String("down up")) {
+        QTest::keyClick(sizes, Qt::Key_Down);
+        QTest::keyClick(sizes, Qt::Key_Up);
+    } else if (pick == QLatin1String("underline")) {
+        auto *page = dialog.findChild<QFontDialog *>();
+        QFont underlined = page->currentFont();
+        underlined.setUnderline(true);
+        page->setCurrentFont(underlined);
+    }
+    QCOMPARE(dialog.choice().size, applied);
 }
 
 OMRIK_TEST_MAIN(TestFontColorDialog)
