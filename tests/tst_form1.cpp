@@ -71,6 +71,7 @@ private Q_SLOTS:
     void shutDown_data();
     void shutDown();
     void commandLineFile();
+    void titleShowsFileNameAsWritten();
     void commandLineFileAlreadyBeingRead();
     void startUpAppliesStoredSettings();
     void associationOfferComesBeforeTheWindow();
@@ -485,6 +486,15 @@ void TestForm1::commandLineFile()
     QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
     QCOMPARE(w->form->document().CurrentFile(), QString());
     QVERIFY(!w->form->document().TextChanged());
+}
+
+void TestForm1::titleShowsFileNameAsWritten()
+{
+    const QString file = w->writeFile(QStringLiteral("a[*]b.txt"), "x\r\n");
+    w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
+    w->form->startUp({ QStringLiteral("OmrikNote"), file });
+    w->form->winId();
+    QCOMPARE(w->form->windowHandle()->title(), QStringLiteral("OmrikNote (") + file + u')');
 }
 
 void TestForm1::commandLineFileAlreadyBeingRead()

@@ -54,7 +54,7 @@ Form1::Form1(PlatformServices services, QWidget *parent)
     : QMainWindow(parent)
     , m_services(std::move(services))
 {
-    setWindowTitle(m_document.title());
+    showTitle(m_document.title());
     setWindowIcon(QIcon(QStringLiteral(":/assets/omriknote.xpm")));
     createControls();
     createToolBar();
@@ -74,7 +74,7 @@ Form1::Form1(PlatformServices services, QWidget *parent)
     m_menu = std::make_unique<MainMenu>(menuBar());
     connectMenus();
     connectDialogs();
-    connect(&m_document, &DocumentState::titleChanged, this, &QWidget::setWindowTitle);
+    connect(&m_document, &DocumentState::titleChanged, this, &Form1::showTitle);
     connect(m_textBox, &TextControl::changed, this, [this] {
         m_document.setTextChanged(true);
     });
@@ -85,6 +85,13 @@ Form1::Form1(PlatformServices services, QWidget *parent)
 }
 
 Form1::~Form1() = default;
+
+void Form1::showTitle(const QString &title)
+{
+    // Qt takes "[*]" in a title as the place of a modified mark; in a file name it is part of
+    // the name, and doubled it shows as written.
+    setWindowTitle(QString(title).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+}
 
 void Form1::createControls()
 {

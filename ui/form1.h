@@ -57,6 +57,7 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
+    void showTitle(const QString &title);
     void createControls();
     void createToolBar();
     void connectMenus();
