@@ -4,6 +4,7 @@
 #include "dialogs/linklabel.h"
 #include "platform/dialoggeometry.h"
 #include "platform/olecolor.h"
+#include "platform/sharppixmap.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -61,13 +62,13 @@ void frmInfo::createPictures()
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    picture->setPixmap(QPixmap(QStringLiteral(":/assets/about.gif")));
+    picture->setPixmap(sharpPixmap(QStringLiteral(":/assets/about.gif"), devicePixelRatioF()));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setGeometry(twipsRect(60, 135, 915, 2490));
 
     auto *icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("Image2"));
-    icon->setPixmap(QPixmap(QStringLiteral(":/assets/omriknote.xpm")));
+    icon->setPixmap(sharpPixmap(QStringLiteral(":/assets/omriknote.xpm"), devicePixelRatioF()));
     icon->setGeometry(twipsRect(240, 285, 480, 480));
 }
 

@@ -100,8 +100,7 @@ void frmTexture::createTiles(QGroupBox *frame)
 {
     for (int index = 0; index < BackgroundSelection::TileCount; ++index) {
         const Tile &tile = Tiles[index];
-        auto *imgTexture = new TextureTile(
-            index, tile.picture ? QString::fromLatin1(tile.picture) : QString(), frame);
+        auto *imgTexture = new TextureTile(index, tilePicture(index), m_image, frame);
         imgTexture->setGeometry(twipsRect(tile.left, tile.top, tile.width, tile.height));
         imgTexture->setAccessibleName(QString::fromLatin1(tile.name));
         connect(imgTexture, &TextureTile::Click, this, &frmTexture::selectTile);
@@ -123,12 +122,11 @@ QPushButton *frmTexture::createButton(
     return button;
 }
 
-QPixmap frmTexture::tilePicture(int index)
+TilePicture frmTexture::tilePicture(int index)
 {
     if (index < 0 || index >= BackgroundSelection::TileCount || !Tiles[index].picture)
-        return QPixmap();
-    // QPixmap keeps what it read from a path in its cache; asking again is cheap.
-    return QPixmap(QString::fromLatin1(Tiles[index].picture));
+        return TilePicture();
+    return TilePicture(QString::fromLatin1(Tiles[index].picture));
 }
 
 void frmTexture::selectTile(int index)

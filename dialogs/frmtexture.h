@@ -1,15 +1,14 @@
 #pragma once
 
 #include "core/backgroundselection.h"
+#include "platform/tiledpicture.h"
 
 #include <QDialog>
-#include <QPixmap>
 #include <QVector>
 
 class QGroupBox;
 class QPushButton;
 class TextureTile;
-class TiledPicture;
 
 // The background chooser. It is built when first shown and then lives as long as the
 // program: its buttons hide it and never destroy it.
@@ -21,7 +20,7 @@ public:
 
     // The picture of tile `index`; tile 4 and indexes outside the tiles have none. Needs no
     // chooser, so the window's start does not build one.
-    static QPixmap tilePicture(int index);
+    static TilePicture tilePicture(int index);
     TextureTile *ImgTexture(int index) const { return m_tiles.value(index); }
     qint16 HighlightedTile() const { return m_highlightedTile; }
 

@@ -2,13 +2,14 @@
 
 #include "dialogs/dialogaccessible.h"
 #include "platform/olecolor.h"
+#include "platform/sharppixmap.h"
 
 #include <QMouseEvent>
 
 namespace {
 
 constexpr quint32 LinkBlue = 0x00C00000;
-// The fingertip of the hand picture.
+// The fingertip of the hand picture, in its pixels at the screen's own size.
 constexpr int HandHotX = 6;
 constexpr int HandHotY = 1;
 
@@ -26,7 +27,8 @@ LinkLabel::LinkLabel(const QString &text, const QString &tooltip, QWidget *paren
     colours.setColor(QPalette::WindowText, colorFromOle(LinkBlue));
     setPalette(colours);
     setToolTip(tooltip);
-    setCursor(QCursor(QPixmap(QStringLiteral(":/assets/hand.xpm")), HandHotX, HandHotY));
+    setCursor(QCursor(
+        sharpPixmap(QStringLiteral(":/assets/hand.xpm"), devicePixelRatioF()), HandHotX, HandHotY));
     setFocusPolicy(Qt::NoFocus);
     adjustSize();
 }

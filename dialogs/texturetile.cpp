@@ -6,22 +6,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TextureTile::TextureTile(int index, const QString &picturePath, QWidget *parent)
+TextureTile::TextureTile(
+    int index, const TilePicture &picture, const TiledPicture &shownUnder, QWidget *parent)
     : QFrame(parent)
     , m_index(index)
-    , m_picturePath(picturePath)
+    , m_picture(picture)
+    , m_shownUnder(shownUnder)
 {
     installDialogAccessibility();
     setObjectName(QStringLiteral("ImgTexture%1").arg(index));
     setFocusPolicy(Qt::NoFocus);
     setAppearance(Flat);
-}
-
-QPixmap TextureTile::Picture() const
-{
-    if (m_picture.isNull() && !m_picturePath.isEmpty())
-        m_picture = QPixmap(m_picturePath);
-    return m_picture;
 }
 
 void TextureTile::setAppearance(int appearance)
@@ -55,7 +50,7 @@ void TextureTile::paintEvent(QPaintEvent *)
     QPainter painter(this);
     // The tile shows the whole texture, whatever its proportions; the frame's caption tells
     // the user that the real size differs.
-    const QPixmap picture = Picture();
+    const QPixmap picture = m_picture.rendition(m_shownUnder.textColor(), devicePixelRatioF());
     if (!picture.isNull())
         painter.drawPixmap(contentsRect(), picture);
     drawFrame(&painter);

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/tiledpicture.h"
+
 #include <QFrame>
-#include <QPixmap>
 
 // One tile of the background chooser: its picture stretched over the whole tile, a flat
 // single-line border at rest and a sunken 3-D one when highlighted.
@@ -11,12 +12,14 @@ class TextureTile : public QFrame
 public:
     enum Appearance { Flat = 0, ThreeD = 1 };
 
-    // The picture is read from picturePath when it is first needed, so a chooser that stays
-    // hidden costs the program's start nothing; an empty path is the tile without a picture.
-    TextureTile(int index, const QString &picturePath, QWidget *parent = nullptr);
+    // The picture is read when it is first drawn, so a chooser that stays hidden costs the
+    // program's start nothing. It is shown in the rendition that the window's background
+    // would show under the text.
+    TextureTile(
+        int index, const TilePicture &picture, const TiledPicture &shownUnder, QWidget *parent);
 
     int Index() const { return m_index; }
-    QPixmap Picture() const;
+    TilePicture Picture() const { return m_picture; }
     int appearance() const { return m_appearance; }
     void setAppearance(int appearance);
     // What a click on the tile does, for those who click without the mouse.
@@ -34,8 +37,8 @@ protected:
 
 private:
     int m_index;
-    QString m_picturePath;
-    mutable QPixmap m_picture;
+    TilePicture m_picture;
+    const TiledPicture &m_shownUnder;
     int m_appearance = Flat;
     // The release that ends a double-click is not a click of its own.
     bool m_inDoubleClick = false;

@@ -70,7 +70,17 @@ void TextView::changeEvent(QEvent *event)
             updateScrollBars();
         viewport()->update();
     }
+    if (event->type() == QEvent::PaletteChange)
+        followDesktopColours();
     QAbstractScrollArea::changeEvent(event);
+}
+
+void TextView::followDesktopColours()
+{
+    // The desktop's text colour follows a change of theme at once. Setting the palette sends
+    // another change, which then finds nothing to do.
+    if (colorFromOle(m_foreColor) != m_textColor)
+        applyColors();
 }
 
 void TextView::setForeColor(quint32 color)
@@ -81,15 +91,22 @@ void TextView::setForeColor(quint32 color)
 
 void TextView::applyColors()
 {
-    QPalette palette = this->palette();
+    // Only the roles set here are the control's own; the others follow the window's palette,
+    // so a new desktop palette reaches the control as a change of its own palette.
+    QPalette palette;
     const QColor text = colorFromOle(m_foreColor);
+    const bool changed = text != m_textColor;
+    m_textColor = text;
     palette.setColor(QPalette::Base, Qt::transparent);
-    palette.setColor(QPalette::Text, text);
+    if (!(m_foreColor & SystemColorFlag))
+        palette.setColor(QPalette::Text, text);
     // The selection is hidden while another window or control has the focus.
     palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::transparent);
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
     setPalette(palette);
     viewport()->update();
+    if (changed)
+        Q_EMIT textColorChanged(text);
 }
 
 void TextView::restartCaretBlink()

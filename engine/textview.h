@@ -24,6 +24,8 @@ public:
     void setControlFont(const ControlFont &font);
     quint32 foreColor() const { return m_foreColor; }
     void setForeColor(quint32 color);
+    // The colour the text is drawn in: the chosen one, or the desktop's text colour now.
+    QColor textColor() const { return m_textColor; }
 
     // The caret's rectangle at position, in the viewport's coordinates.
     QRect cursorRect(int position);
@@ -35,6 +37,9 @@ public:
     int anchorPosition() const { return int(m_model.anchor()); }
     // Changes whenever the text does.
     quint64 revision() const { return m_model.revision(); }
+
+Q_SIGNALS:
+    void textColorChanged(const QColor &color);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -59,9 +64,11 @@ protected:
 
 private:
     void applyColors();
+    void followDesktopColours();
 
     ControlFont m_font;
     quint32 m_foreColor;
+    QColor m_textColor;
     QBasicTimer m_blink;
     bool m_caretShown = false;
     // Wheel movement short of a row, as touchpads send it.

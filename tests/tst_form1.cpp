@@ -72,6 +72,7 @@ private Q_SLOTS:
     void shutDown();
     void commandLineFile();
     void titleShowsFileNameAsWritten();
+    void backgroundFollowsThePaletteAtOnce();
     void commandLineFileAlreadyBeingRead();
     void startUpAppliesStoredSettings();
     void associationOfferComesBeforeTheWindow();
@@ -313,7 +314,7 @@ void TestForm1::wordWrapToggleDoesNotModify()
 void TestForm1::startsWithBackgroundAndUntitledTitle()
 {
     QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
-    QCOMPARE(w->form->image()->Picture().size(), QSize(100, 100));
+    QCOMPARE(w->form->image()->shownPicture().size(), QSize(100, 100));
     QVERIFY(!w->form->windowIcon().isNull());
     QCOMPARE(w->form->textBox()->controlFont().size, 8.25);
     w->form->show();
@@ -495,6 +496,34 @@ void TestForm1::titleShowsFileNameAsWritten()
     w->form->startUp({ QStringLiteral("OmrikNote"), file });
     w->form->winId();
     QCOMPARE(w->form->windowHandle()->title(), QStringLiteral("OmrikNote (") + file + u')');
+}
+
+// The desktop's text colour is in force: a change to a dark theme turns the text light and
+// the background dark while the program runs, and back.
+void TestForm1::backgroundFollowsThePaletteAtOnce()
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x3d, 0x3d, 0x3d));
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    const QImage lightBackground = w->form->image()->shownPicture().toImage();
+    QApplication::setPalette(dark);
+    QTRY_COMPARE(w->form->textBox()->textColor(), QColor(Qt::white));
+    QCOMPARE(w->form->image()->textColor(), QColor(Qt::white));
+    QCOMPARE(w->form->image()->shownPicture().toImage(),
+        QImage(QStringLiteral(":/assets/background-dark.gif"))
+            .convertToFormat(QImage::Format_RGB32));
+    QApplication::setPalette(light);
+    QTRY_COMPARE(w->form->image()->shownPicture().toImage(), lightBackground);
+    // A colour the user chose stays as chosen whatever the theme.
+    w->form->textBox()->setForeColor(0x000080u);
+    QApplication::setPalette(dark);
+    QTRY_COMPARE(w->form->palette().color(QPalette::Text), QColor(Qt::white));
+    QCOMPARE(w->form->textBox()->textColor(), QColor(0x80, 0, 0));
+    QCOMPARE(w->form->image()->shownPicture().toImage(), lightBackground);
+    QApplication::setPalette(light);
 }
 
 void TestForm1::commandLineFileAlreadyBeingRead()

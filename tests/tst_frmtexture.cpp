@@ -10,6 +10,36 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <cmath>
+
+namespace {
+
+double luminance(QRgb pixel)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(pixel)) + 0.7152 * channel(qGreen(pixel))
+        + 0.0722 * channel(qBlue(pixel));
+}
+
+// The contrast of text against the pixel of the picture that is nearest to it in brightness.
+double worstContrast(const QImage &picture, QRgb text)
+{
+    double worst = 21;
+    const double textLight = luminance(text) + 0.05;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const double light = luminance(picture.pixel(x, y)) + 0.05;
+            worst = std::min(worst, std::max(light, textLight) / std::min(light, textLight));
+        }
+    }
+    return worst;
+}
+
+} // namespace
+
 class TestFrmTexture : public QObject
 {
     Q_OBJECT
@@ -26,6 +56,9 @@ private Q_SLOTS:
     void menuShowsTheSameChooser();
     void tilesAreChoicesToScreenReaders_data();
     void tilesAreChoicesToScreenReaders();
+    void everyRenditionKeepsTextReadable_data();
+    void everyRenditionKeepsTextReadable();
+    void chooserShowsTheRenditionTheTextGets();
 
 private:
     void open();
@@ -90,13 +123,13 @@ void TestFrmTexture::tilesAndButtons()
         { 99, 66 }, { 140, 140 }, { 187, 141 }, { 150, 190 }, { 0, 0 }, { 100, 110 }, { 100, 100 }
     };
     for (int index = 0; index < BackgroundSelection::TileCount; ++index) {
-        QCOMPARE(m_chooser->tilePicture(index).size(), pictureSizes[index]);
+        QCOMPARE(m_chooser->tilePicture(index).rendition(Qt::black).size(), pictureSizes[index]);
         QCOMPARE(m_chooser->ImgTexture(index)->appearance(), int(TextureTile::Flat));
         QCOMPARE(m_chooser->ImgTexture(index)->focusPolicy(), Qt::NoFocus);
     }
     QVERIFY(m_chooser->tilePicture(4).isNull());
     QVERIFY(m_chooser->tilePicture(7).isNull());
-    QCOMPARE(m_chooser->tilePicture(6).toImage(),
+    QCOMPARE(m_chooser->tilePicture(6).rendition(Qt::black).toImage(),
         QImage(QStringLiteral(":/assets/background.gif")).convertToFormat(QImage::Format_RGB32));
     QCOMPARE(m_chooser->ImgTexture(0)->geometry(), QRect(8, 18, 104, 73));
     QCOMPARE(m_chooser->ImgTexture(6)->geometry(), QRect(191, 93, 73, 73));
@@ -204,9 +237,7 @@ void TestFrmTexture::scenarios()
     open();
     for (const QString &step : steps.split(QLatin1Char(' ')))
         run(step);
-    const QPixmap expected = m_chooser->tilePicture(picture);
-    QCOMPARE(m_image->Picture().isNull(), expected.isNull());
-    QCOMPARE(m_image->Picture().cacheKey(), expected.cacheKey());
+    QVERIFY(m_image->Picture() == m_chooser->tilePicture(picture));
     QCOMPARE(m_selection.BackgroundIndex, selected);
     QCOMPARE(int(m_selection.ConfirmedBackgroundIndex), confirmed);
     QCOMPARE(m_chooser->isVisible(), visible);
@@ -247,7 +278,7 @@ void TestFrmTexture::startUpLoadsTheChooserHidden()
     QCOMPARE(w.form->textureChooser(), chooser);
     QVERIFY(!chooser->isVisible());
     QCOMPARE(chooser->parent(), w.form.get());
-    QCOMPARE(chooser->tilePicture(3).size(), QSize(150, 190));
+    QCOMPARE(chooser->tilePicture(3).rendition(Qt::black).size(), QSize(150, 190));
     for (int index = 0; index < BackgroundSelection::TileCount; ++index)
         QCOMPARE(chooser->ImgTexture(index)->appearance(), int(TextureTile::Flat));
     QVERIFY(w.modalsShown.isEmpty());
@@ -280,7 +311,7 @@ void TestFrmTexture::menuShowsTheSameChooser()
     w.form->menuAction(QStringLiteral("mnuTexture"))->trigger();
     QCOMPARE(w.modalsShown, QStringList({ "frmTexture", "frmTexture" }));
     QCOMPARE(raisedWhenShown, QStringList({ "3", "4" }));
-    QCOMPARE(w.form->image()->Picture().size(), QSize(140, 140));
+    QCOMPARE(w.form->image()->shownPicture().size(), QSize(140, 140));
     QCOMPARE(int(w.form->background().ConfirmedBackgroundIndex), 1);
     w.verifyScriptsUsed();
 }
@@ -321,6 +352,50 @@ void TestFrmTexture::tilesAreChoicesToScreenReaders()
     QVERIFY(!accessible->state().checked);
     run(QStringLiteral("c%1").arg(tile));
     QVERIFY(accessible->state().checked);
+}
+
+void TestFrmTexture::everyRenditionKeepsTextReadable_data()
+{
+    QTest::addColumn<int>("tile");
+    QTest::addColumn<QColor>("text");
+    const QColor colours[]
+        = { Qt::black, Qt::white, QColor(0x10, 0x20, 0x60), QColor(0xFF, 0xF0, 0xA0) };
+    for (int tile = 0; tile < BackgroundSelection::TileCount; ++tile) {
+        if (tile == BackgroundSelection::NoPictureTile)
+            continue;
+        for (const QColor &colour : colours)
+            QTest::addRow("tile %d, text %s", tile, qPrintable(colour.name())) << tile << colour;
+    }
+}
+
+// Light text gets the dark rendition and dark text the light one, drawn once for ordinary
+// screens and once at twice the pixels; on each the text keeps 4.5:1 on every pixel.
+void TestFrmTexture::everyRenditionKeepsTextReadable()
+{
+    QFETCH(int, tile);
+    QFETCH(QColor, text);
+    const TilePicture picture = frmTexture::tilePicture(tile);
+    const QPixmap once = picture.rendition(text, 1);
+    const QPixmap twice = picture.rendition(text, 2);
+    QCOMPARE(twice.devicePixelRatio(), 2.0);
+    QCOMPARE(twice.size(), once.size() * 2);
+    const QColor opposite = text.lightness() < 128 ? Qt::white : Qt::black;
+    QVERIFY(once.toImage() != picture.rendition(opposite).toImage());
+    for (const QPixmap &rendition : { once, twice }) {
+        const double contrast = worstContrast(rendition.toImage(), text.rgb());
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+    }
+}
+
+void TestFrmTexture::chooserShowsTheRenditionTheTextGets()
+{
+    m_image->setTextColor(Qt::white);
+    open();
+    TextureTile *marble = m_chooser->ImgTexture(1);
+    QImage shown(marble->size(), QImage::Format_RGB32);
+    marble->render(&shown);
+    const QRgb middle = shown.pixel(shown.rect().center());
+    QVERIFY2(luminance(middle) < 0.2, qPrintable(QColor(middle).name()));
 }
 
 OMRIK_TEST_MAIN(TestFrmTexture)

@@ -100,8 +100,10 @@ void Form1::createControls()
     m_image = new TiledPicture(client);
     m_image->setObjectName(QStringLiteral("Image1"));
     m_image->setGeometry(twipsRect(45, 435, 7485, 4350));
-    m_image->setPicture(QPixmap(QStringLiteral(":/assets/background.gif")));
+    m_image->setPicture(TilePicture(QStringLiteral(":/assets/background.gif")));
     m_textBox = new TextControl(client);
+    m_image->setTextColor(m_textBox->textColor());
+    connect(m_textBox, &TextView::textColorChanged, m_image, &TiledPicture::setTextColor);
     m_textBox->setObjectName(QStringLiteral("TextBox1"));
     m_textBox->setAccessibleName(QStringLiteral("Text"));
     m_textBox->setGeometry(twipsRect(45, 435, 7485, 4365));

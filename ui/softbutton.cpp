@@ -1,5 +1,6 @@
 #include "ui/softbutton.h"
 
+#include "platform/sharppixmap.h"
 #include "platform/twips.h"
 
 #include <QBitmap>
@@ -8,13 +9,23 @@
 
 namespace {
 
-QIcon maskedGlyph(const QString &path)
+QPixmap masked(const QString &path)
 {
     const QImage image(path);
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setMask(
         QBitmap::fromImage(image.createMaskFromColor(qRgb(192, 192, 192), Qt::MaskInColor)));
-    return QIcon(pixmap);
+    return pixmap;
+}
+
+// The glyph drawn at 16 pixels and at 32, so that a screen at a scale of 2 gets its own.
+QIcon maskedGlyph(const QString &path)
+{
+    QIcon icon(masked(path));
+    QPixmap twice = masked(twicePath(path));
+    twice.setDevicePixelRatio(2);
+    icon.addPixmap(twice);
+    return icon;
 }
 
 } // namespace

@@ -1,0 +1,23 @@
+#include "platform/sharppixmap.h"
+
+#include <QFileInfo>
+
+QString twicePath(const QString &path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
+}
+
+QPixmap sharpPixmap(const QString &path, qreal devicePixelRatio)
+{
+    if (devicePixelRatio > 1) {
+        const QString twice = twicePath(path);
+        if (QFileInfo::exists(twice)) {
+            // QPixmap keeps what it read from a path in its cache; asking again is cheap.
+            QPixmap pixmap(twice);
+            pixmap.setDevicePixelRatio(2);
+            return pixmap;
+        }
+    }
+    return QPixmap(path);
+}
