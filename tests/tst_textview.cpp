@@ -310,16 +310,6 @@ void TestTextView::primarySelectionIsReadWhenAsked_data()
         box.select(anchor, caret);
     };
     row(
-        "Shift+Right after typing",
-        [](TextControl &box) {
-            QTest::keyClicks(&box, QStringLiteral("one two"));
-            QTest::keyClick(&box, Qt::Key_Home);
-            QTest::keyClick(&box, Qt::Key_Right, Qt::ShiftModifier);
-            QTest::keyClick(&box, Qt::Key_Right, Qt::ShiftModifier);
-        },
-        "one two",
-        "on");
-    row(
         "Select all through SelStart and SelLength",
         [](TextControl &box) {
             box.setText(QStringLiteral("one two"));
