@@ -56,6 +56,7 @@ void TextControl::setText(TextStorage &&text)
     const bool unchanged = text.isEmpty() && storage().isEmpty();
     const QString removedHead
         = QAccessible::isActive() ? reportedText(0, storage().length()) : QString();
+    withdrawPrimarySelection();
     m_model.setText(std::move(text));
     textReplaced(removedHead);
     // Emptying an empty control is no change for its owner, but what could be undone is gone.
@@ -158,7 +159,7 @@ void TextControl::afterEdit(const TextChange &change)
             change.removedText(TextAccessibleEvents::ReportedText),
             reportedText(change.at, change.added));
     // Also keeps what screen readers were told of the selection true while none listens.
-    selectionChanged();
+    selectionChanged(&change);
     Q_EMIT changed();
 }
 
@@ -199,7 +200,7 @@ void TextControl::setCaret(qsizetype position, bool keepAnchor)
     selectionChanged();
 }
 
-void TextControl::selectionChanged()
+void TextControl::selectionChanged(const TextChange *edit)
 {
     QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     const qsizetype start = m_model.selectionStart();
@@ -208,19 +209,42 @@ void TextControl::selectionChanged()
     // moves with it is no change of what is selected.
     const std::pair<qsizetype, qsizetype> selection
         = start == end ? std::pair<qsizetype, qsizetype>(0, 0) : std::pair(start, end);
+    const std::pair<qsizetype, qsizetype> previous = m_reportedSelection;
     if (selection != m_reportedSelection) {
         m_reportedSelection = selection;
         TextAccessibleEvents::selectionChanged(this, start, end);
     }
     TextAccessibleEvents::caretMoved(this, m_model.caret());
+    followPrimarySelection(previous, edit);
 }
 
-void TextControl::offerPrimarySelection()
+// Whoever made the selection, the mouse, the keys or the program, it is offered. When it goes,
+// the offer keeps the text that was selected last, as X11 programs do, from the pieces that
+// held it before the edit or the move.
+void TextControl::followPrimarySelection(
+    std::pair<qsizetype, qsizetype> previous, const TextChange *edit)
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (m_model.hasSelection() && clipboard->supportsSelection())
-        clipboard->setMimeData(
-            new TextSelectionMime(this, selStart(), selLength()), QClipboard::Selection);
+    const bool offered = m_primarySelection && m_primarySelection->followsSelection();
+    if (m_model.hasSelection()) {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        if (offered || !clipboard->supportsSelection())
+            return;
+        m_primarySelection = new TextSelectionMime(this);
+        clipboard->setMimeData(m_primarySelection, QClipboard::Selection);
+        return;
+    }
+    if (!offered)
+        return;
+    const auto [from, to] = previous;
+    m_primarySelection->keep(
+        edit ? edit->piecesBefore(storage(), from, to) : storage().piecesOf(from, to - from));
+}
+
+// What the offer keeps points into the text that is about to go.
+void TextControl::withdrawPrimarySelection()
+{
+    if (m_primarySelection)
+        QGuiApplication::clipboard()->clear(QClipboard::Selection);
 }
 
 bool TextControl::event(QEvent *event)
@@ -267,8 +291,6 @@ bool TextControl::moveCaretByKey(QKeyEvent *event)
     setCaret(move->to, move->extend);
     if (move->keepsColumn)
         m_verticalX = column;
-    if (move->extend)
-        offerPrimarySelection();
     return true;
 }
 
@@ -287,7 +309,6 @@ void TextControl::mousePressEvent(QMouseEvent *event)
         const bool last = line + 1 >= text.lineCount();
         select(
             int(text.lineStart(line)), int(last ? text.lineEnd(line) : text.lineStart(line + 1)));
-        offerPrimarySelection();
         return;
     }
     if (event->button() != Qt::LeftButton)
@@ -322,10 +343,8 @@ void TextControl::mouseReleaseEvent(QMouseEvent *event)
 {
     m_mouseSelection.release();
     m_autoScroll.stop();
-    if (event->button() == Qt::LeftButton && m_selecting) {
+    if (event->button() == Qt::LeftButton)
         m_selecting = false;
-        offerPrimarySelection();
-    }
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
         const QString text = clipboard->text(QClipboard::Selection);

@@ -20,6 +20,28 @@ QString TextChange::removedText(qsizetype most) const
     return text;
 }
 
+std::vector<TextStorage::Piece> TextChange::piecesBefore(
+    const TextStorage &after, qsizetype from, qsizetype to) const
+{
+    std::vector<TextStorage::Piece> pieces;
+    const auto append = [&pieces](const std::vector<TextStorage::Piece> &part) {
+        pieces.insert(pieces.end(), part.begin(), part.end());
+    };
+    const qsizetype removedEnd = at + removed;
+    if (from < at)
+        append(after.piecesOf(from, std::min(to, at) - from));
+    if (to > at && from < removedEnd) {
+        const qsizetype start = std::max(from, at);
+        append(
+            TextStorage::slicePieces(removedPieces, start - at, std::min(to, removedEnd) - start));
+    }
+    if (to > removedEnd) {
+        const qsizetype start = std::max(from, removedEnd);
+        append(after.piecesOf(start - removed + added, to - start));
+    }
+    return pieces;
+}
+
 void TextEditingModel::setText(TextStorage &&text)
 {
     m_storage = std::move(text);

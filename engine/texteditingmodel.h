@@ -20,6 +20,10 @@ struct TextChange
     bool isEmpty() const { return removed == 0 && added == 0; }
     // What was taken out, up to `most` code units of it.
     QString removedText(qsizetype most) const;
+    // The pieces that held [from, to) of the text before this change, found in `after`, the
+    // text since, and in what was taken out; no text is copied.
+    std::vector<TextStorage::Piece> piecesBefore(
+        const TextStorage &after, qsizetype from, qsizetype to) const;
 };
 
 // The text being edited with its undo step and its selection, and no widget: the edits that

@@ -8,12 +8,14 @@ const QString PlainText = QStringLiteral("text/plain");
 
 } // namespace
 
-TextSelectionMime::TextSelectionMime(TextControl *control, qsizetype start, qsizetype length)
+TextSelectionMime::TextSelectionMime(const TextControl *control)
     : m_control(control)
-    , m_revision(control->revision())
-    , m_start(start)
-    , m_length(length)
 { }
+
+void TextSelectionMime::keep(std::vector<TextPiece> pieces)
+{
+    m_kept = std::move(pieces);
+}
 
 QStringList TextSelectionMime::formats() const
 {
@@ -27,7 +29,11 @@ bool TextSelectionMime::hasFormat(const QString &mimeType) const
 
 QVariant TextSelectionMime::retrieveData(const QString &mimeType, QMetaType) const
 {
-    if (mimeType != PlainText || !m_control || m_control->revision() != m_revision)
+    // Kept pieces live in the control's buffers, so they go with it.
+    if (mimeType != PlainText || !m_control)
         return QVariant();
-    return m_control->storage().mid(m_start, m_length);
+    if (m_kept)
+        return TextStorage::textOf(*m_kept);
+    const QString selected = m_control->selectedText();
+    return selected.isEmpty() ? QVariant() : QVariant(selected);
 }

@@ -205,6 +205,39 @@ QString TextStorage::textOf(const std::vector<Piece> &pieces)
     return text;
 }
 
+std::vector<TextStorage::Piece> TextStorage::piecesOf(qsizetype position, qsizetype count) const
+{
+    position = std::clamp<qsizetype>(position, 0, length());
+    count = std::clamp<qsizetype>(count, 0, length() - position);
+    std::vector<Piece> pieces;
+    for (auto [index, offset] = locate(position); count > 0; ++index, offset = 0) {
+        const Piece &piece = m_pieces[index];
+        const qint32 take = qint32(std::min<qsizetype>(piece.length - offset, count));
+        pieces.push_back(piece.slice(offset, offset + take));
+        count -= take;
+    }
+    return pieces;
+}
+
+std::vector<TextStorage::Piece> TextStorage::slicePieces(
+    const std::vector<Piece> &pieces, qsizetype offset, qsizetype count)
+{
+    std::vector<Piece> part;
+    for (const Piece &piece : pieces) {
+        if (count <= 0)
+            break;
+        if (offset >= piece.length) {
+            offset -= piece.length;
+            continue;
+        }
+        const qint32 take = qint32(std::min<qsizetype>(piece.length - offset, count));
+        part.push_back(piece.slice(qint32(offset), qint32(offset) + take));
+        count -= take;
+        offset = 0;
+    }
+    return part;
+}
+
 qsizetype TextStorage::piecesLength(const std::vector<Piece> &pieces)
 {
     qsizetype length = 0;

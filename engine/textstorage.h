@@ -118,6 +118,12 @@ public:
     void marksIn(std::size_t index, std::vector<MarkedBreak> &marks) const;
     // The text of pieces that a splice took out or put in.
     static QString textOf(const std::vector<Piece> &pieces);
+    // The pieces that hold a stretch of the text, which copies none of it. Like every piece,
+    // they stay readable until the whole storage goes, whatever is edited meanwhile.
+    std::vector<Piece> piecesOf(qsizetype position, qsizetype count) const;
+    // The part of pieces that starts offset units into them and is count units long.
+    static std::vector<Piece> slicePieces(
+        const std::vector<Piece> &pieces, qsizetype offset, qsizetype count);
 
 private:
     struct Buffers;

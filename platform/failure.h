@@ -36,6 +36,7 @@ constexpr int CancelError = 32755;
 constexpr int UnencodableText = 1001;
 constexpr int FileTooLarge = 1002;
 constexpr int AmbiguousEncoding = 1003;
+constexpr int LinkLoop = 1004;
 } // namespace FailureNumber
 
 Failure cancelFailure();

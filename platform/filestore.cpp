@@ -9,8 +9,13 @@
 #include <QStorageInfo>
 
 #ifdef Q_OS_UNIX
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -26,8 +31,8 @@ Failure badFileName()
 }
 
 // Qt's error codes are coarse, so the cause is told from the file system's state where the
-// device alone cannot say it. A full disk can show up as a short write with no error at all.
-Failure writeFailure(const QFileDevice &device, const QFileInfo &target, qint64 needed)
+// device alone cannot say it.
+Failure deviceFailure(const QFileDevice &device, const QFileInfo &target)
 {
     if (device.error() == QFileDevice::ResourceError)
         return failure(FailureNumber::DiskFull, "Disk full");
@@ -35,13 +40,82 @@ Failure writeFailure(const QFileDevice &device, const QFileInfo &target, qint64 
     if (!QFileInfo(target.absolutePath()).isWritable()
         || (storage.isValid() && storage.isReadOnly()))
         return failure(FailureNumber::PermissionDenied, "Permission denied");
-    if (storage.isValid() && storage.bytesAvailable() < needed)
-        return failure(FailureNumber::DiskFull, "Disk full");
     if (device.error() == QFileDevice::WriteError)
         return { FailureNumber::DeviceIO,
             QStringLiteral("Device I/O error: ") + device.errorString() };
     return { FailureNumber::PathFileAccess,
         QStringLiteral("Path/File access error: ") + device.errorString() };
+}
+
+#ifdef Q_OS_UNIX
+
+// The system's own reason for a failed call. A disk counts as full only when the system says
+// so: /proc and other file systems that hold no data report no free space at all.
+Failure systemFailure(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return failure(FailureNumber::DiskFull, "Disk full");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return failure(FailureNumber::PermissionDenied, "Permission denied");
+    case ENAMETOOLONG:
+        return failure(FailureNumber::BadFileName, "File name too long");
+    case ELOOP:
+        return failure(FailureNumber::LinkLoop, "Loop of symbolic links");
+    case EIO:
+        return failure(FailureNumber::DeviceIO, "Device I/O error");
+    default:
+        return { FailureNumber::PathFileAccess,
+            QStringLiteral("Path/File access error: ")
+                + QString::fromLocal8Bit(std::strerror(error)) };
+    }
+}
+
+// Written through the descriptor rather than QFileDevice, which keeps only a coarse kind of
+// failure, and none at all for a write cut short by a full disk. Returns the system's error.
+int writeAll(int descriptor, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written
+            = ::write(descriptor, data, std::size_t(std::min<qsizetype>(left, 1 << 30)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
+// Network file systems and quotas may report a full disk only when the data reaches it.
+int syncToDisk(int descriptor)
+{
+    return ::fsync(descriptor) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+#endif
+
+MaybeFailure writeThrough(QFileDevice &file, const QFileInfo &target, const QByteArray &bytes)
+{
+#ifdef Q_OS_UNIX
+    Q_UNUSED(target);
+    int error = writeAll(file.handle(), bytes);
+    if (!error)
+        error = syncToDisk(file.handle());
+    return error ? MaybeFailure(systemFailure(error)) : std::nullopt;
+#else
+    // Flushed by hand: Qt's commit() reports success when its own final flush hits a full
+    // disk, and would then replace the old file with a truncated one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError)
+        return deviceFailure(file, target);
+    return std::nullopt;
+#endif
 }
 
 // Replacing a file that has other hard links would cut it off from them; such a file is
@@ -60,27 +134,74 @@ bool hasOtherLinks(const QString &path)
 
 // The room for the new text is claimed before the old text is touched, so a full disk fails
 // the save while the file still holds what it held.
-bool reserveRoom(QFile &file, qint64 size)
+MaybeFailure writeInPlace(const QString &path, const QByteArray &bytes, const QFileInfo &target)
 {
 #ifdef Q_OS_UNIX
-    return size <= file.size() || ::posix_fallocate(file.handle(), 0, size) == 0;
+    Q_UNUSED(target);
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return systemFailure(errno);
+    struct stat status;
+    int error = ::fstat(descriptor, &status) == 0 ? 0 : errno;
+    // Where the file system cannot reserve room, the write itself tells.
+    if (!error && bytes.size() > status.st_size) {
+        const int reserved = ::posix_fallocate(descriptor, 0, bytes.size());
+        if (reserved == ENOSPC || reserved == EDQUOT)
+            error = reserved;
+    }
+    if (!error)
+        error = writeAll(descriptor, bytes);
+    if (!error && ::ftruncate(descriptor, bytes.size()) != 0)
+        error = errno;
+    if (!error)
+        error = syncToDisk(descriptor);
+    if (::close(descriptor) != 0 && !error)
+        error = errno;
+    return error ? MaybeFailure(systemFailure(error)) : std::nullopt;
 #else
-    return size <= file.size()
-        || QStorageInfo(QFileInfo(file).absolutePath()).bytesAvailable() >= size - file.size();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return deviceFailure(file, target);
+    if (bytes.size() > file.size()
+        && QStorageInfo(target.absolutePath()).bytesAvailable() < bytes.size() - file.size())
+        return failure(FailureNumber::DiskFull, "Disk full");
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.resize(bytes.size()))
+        return deviceFailure(file, target);
+    file.close();
+    return std::nullopt;
 #endif
 }
 
-MaybeFailure writeInPlace(const QString &path, const QByteArray &bytes, const QFileInfo &target)
+// Where Qt only finds that a file is not there, the system can say that its name cannot name
+// anything at all.
+MaybeFailure nameFailure(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return writeFailure(file, target, bytes.size());
-    if (!reserveRoom(file, bytes.size()))
-        return failure(FailureNumber::DiskFull, "Disk full");
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.resize(bytes.size()))
-        return writeFailure(file, target, bytes.size());
-    file.close();
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0)
+        return std::nullopt;
+    const int error = errno;
+    if (error == ELOOP || error == ENAMETOOLONG)
+        return systemFailure(error);
+#else
+    Q_UNUSED(path);
+#endif
     return std::nullopt;
+}
+
+// Qt does not keep the reason why it could not make the temporary file; making one beside it
+// again tells the system's own.
+Failure creationFailure(const QFileDevice &device, const QFileInfo &target)
+{
+#ifdef Q_OS_UNIX
+    QByteArray name = QFile::encodeName(target.absolutePath()) + "/.omriknote-XXXXXX";
+    const int descriptor = ::mkstemp(name.data());
+    if (descriptor < 0)
+        return systemFailure(errno);
+    ::close(descriptor);
+    ::unlink(name.constData());
+#endif
+    return deviceFailure(device, target);
 }
 
 } // namespace
@@ -89,6 +210,8 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path)
 {
     if (path.isEmpty())
         return badFileName();
+    if (const MaybeFailure unnamable = nameFailure(path))
+        return *unnamable;
     const QFileInfo info(path);
     if (!info.exists()) {
         return QFileInfo(info.absolutePath()).isDir()
@@ -130,6 +253,8 @@ MaybeFailure DiskFileStore::writeFile(const QString &path, const QByteArray &byt
 {
     if (path.isEmpty())
         return badFileName();
+    if (const MaybeFailure unnamable = nameFailure(path))
+        return unnamable;
     const QFileInfo info(path);
     if (!QFileInfo(info.absolutePath()).isDir())
         return failure(FailureNumber::PathNotFound, "Path not found");
@@ -147,16 +272,12 @@ MaybeFailure DiskFileStore::writeFile(const QString &path, const QByteArray &byt
     // complete, so a failed save never leaves a half-written document behind.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return writeFailure(file, info, bytes.size());
-    // Flushed by hand: Qt's commit() reports success when its own final flush hits a full disk,
-    // and would then replace the old file with a truncated one.
-    if (file.write(bytes) != bytes.size() || !file.flush()
-        || file.error() != QFileDevice::NoError) {
-        const Failure result = writeFailure(file, info, bytes.size());
+        return creationFailure(file, info);
+    if (const MaybeFailure failed = writeThrough(file, info, bytes)) {
         file.cancelWriting();
-        return result;
+        return failed;
     }
     if (!file.commit())
-        return writeFailure(file, info, bytes.size());
+        return deviceFailure(file, info);
     return std::nullopt;
 }

@@ -39,6 +39,13 @@ QWidget *dialogOwner(QWidget *preferred)
         if (window->isVisible() && window->inherits("QMainWindow"))
             return window;
     }
+    // During start-up the main window exists but is not shown yet. A box that belongs to it
+    // stays above it once it shows: a window manager keeps it there, and where none runs,
+    // windows lie in the order they were made, and Qt makes the owner's before the box's.
+    for (QWidget *window : windows) {
+        if (window->inherits("QMainWindow"))
+            return window;
+    }
     return nullptr;
 }
 

@@ -49,5 +49,6 @@ private:
 QString applicationTitle();
 
 // The window a dialog belongs to when its caller named none: the active window, or else the
-// program's main window, so that a box never floats free after another dialog has closed.
+// program's main window, shown or still being set up, so that a box never floats free after
+// another dialog has closed or before the main window is up.
 QWidget *dialogOwner(QWidget *preferred);

@@ -8,8 +8,6 @@
 
 namespace {
 
-// Qt's largest widget, in twips at the finest common density; anything beyond cannot be shown.
-constexpr double LargestGeometry = 16777215.0 * 15;
 constexpr double LargestFontSize = 1638;
 
 using Form = SettingKey::Form;
@@ -23,17 +21,6 @@ double centred(double screen, double window)
 double roundedOffset(double value)
 {
     return qBound(-32768.0, std::nearbyint(value), 32767.0);
-}
-
-bool usableWidth(double value)
-{
-    return value > 0 && value <= LargestGeometry;
-}
-
-// Too small a height is reset together with the width, later.
-bool usableHeight(double value)
-{
-    return value <= LargestGeometry;
 }
 
 bool usableFontSize(double value)
@@ -81,7 +68,8 @@ std::optional<double> SettingsStore::storedNumber(const SettingKey &key) const
     return text ? SettingText::leadingNumber(*text) : std::nullopt;
 }
 
-double SettingsStore::readNumber(const SettingKey &key, bool (*usable)(double)) const
+double SettingsStore::readNumber(
+    const SettingKey &key, const std::function<bool(double)> &usable) const
 {
     const std::optional<double> number = storedNumber(key);
     return number && usable(*number) ? *number : defaultNumber(key);
@@ -110,13 +98,19 @@ QString SettingsStore::readText(const SettingKey &key) const
     return text.trimmed().isEmpty() ? defaultText(key) : text;
 }
 
-WindowPlacement SettingsStore::readPlacement(
-    const QSizeF &screen, const QList<QRectF> &screens) const
+WindowPlacement SettingsStore::readPlacement(const PlacementArea &area) const
 {
     using namespace SettingKeys;
+    const QSizeF &screen = area.screen;
+    const QList<QRectF> &screens = area.screens;
     WindowPlacement placement;
-    placement.width = readNumber(Width, usableWidth);
-    placement.height = readNumber(Height, usableHeight);
+    placement.width = readNumber(Width, [&area](double width) {
+        return width >= area.narrowestWidth && width <= area.largestSize;
+    });
+    // Too small a height is reset together with the width, below.
+    placement.height = readNumber(Height, [&area](double height) {
+        return height <= area.largestSize;
+    });
     const double defaultLeft = roundedOffset(centred(screen.width(), placement.width));
     const double defaultTop = roundedOffset(centred(screen.height(), placement.height));
     if (placement.height < SmallestHeight) {
@@ -157,11 +151,11 @@ ControlFont SettingsStore::readFont() const
     return font;
 }
 
-StartupSettings SettingsStore::read(const QSizeF &screen, const QList<QRectF> &screens) const
+StartupSettings SettingsStore::read(const PlacementArea &area) const
 {
     using namespace SettingKeys;
     StartupSettings settings;
-    settings.placement = readPlacement(screen, screens);
+    settings.placement = readPlacement(area);
     settings.background = int(std::floor(readNumber(Background, usableTile)));
     settings.font = readFont();
     settings.color = readColour(Color);

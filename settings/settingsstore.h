@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QSizeF>
 
+#include <functional>
+
 // The outer rectangle of the main window in twips, and whether it is maximised.
 struct WindowPlacement
 {
@@ -16,6 +18,16 @@ struct WindowPlacement
     double width = 0;
     double height = 0;
     bool maximized = false;
+};
+
+// Where start-up places the main window, all in twips: the screen it opens on, every screen,
+// and the narrowest and the largest window that can be used.
+struct PlacementArea
+{
+    QSizeF screen;
+    QList<QRectF> screens;
+    double narrowestWidth = 0;
+    double largestSize = 0;
 };
 
 // What the program keeps between runs.
@@ -41,9 +53,9 @@ public:
 
     explicit SettingsStore(SettingsFile &file);
 
-    // The stored values as start-up applies them, for a screen of the given size; unusable
-    // values fall back to their defaults. All sizes in twips.
-    StartupSettings read(const QSizeF &screen, const QList<QRectF> &screens) const;
+    // The stored values as start-up applies them in the given area; unusable values fall back
+    // to their defaults.
+    StartupSettings read(const PlacementArea &area) const;
     void SaveRegisterSettings(const SessionSettings &session);
 
     // Each writes the text form of its key, which must be of that kind; sync() makes what was
@@ -55,12 +67,12 @@ public:
     void sync() { m_file.sync(); }
 
 private:
-    WindowPlacement readPlacement(const QSizeF &screen, const QList<QRectF> &screens) const;
+    WindowPlacement readPlacement(const PlacementArea &area) const;
     ControlFont readFont() const;
     std::optional<QString> stored(const SettingKey &key) const;
     std::optional<double> storedNumber(const SettingKey &key) const;
     // Each gives the key's default when nothing usable is stored.
-    double readNumber(const SettingKey &key, bool (*usable)(double)) const;
+    double readNumber(const SettingKey &key, const std::function<bool(double)> &usable) const;
     bool readFlag(const SettingKey &key) const;
     quint32 readColour(const SettingKey &key) const;
     QString readText(const SettingKey &key) const;

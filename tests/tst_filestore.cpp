@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QScopeGuard>
+#include <QStorageInfo>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void readFailures();
     void writeFailuresKeepTheOldFile_data();
     void writeFailuresKeepTheOldFile();
+    void writeIntoProcIsNoFullDisk();
     void permissionFailures();
     void saveReplacesContentsAndKeepsPermissions();
     void fifoIsRefusedWithoutBlocking();
@@ -40,6 +42,8 @@ void TestFileStore::init()
     QVERIFY(m_dir->isValid());
     QDir(m_dir->path()).mkdir(QStringLiteral("folder"));
     writeRaw(QStringLiteral("old.txt"), "old text\r\n");
+    QVERIFY(QFile::link(path(QStringLiteral("loop.txt")), path(QStringLiteral("loop 2.txt"))));
+    QVERIFY(QFile::link(path(QStringLiteral("loop 2.txt")), path(QStringLiteral("loop.txt"))));
 }
 
 void TestFileStore::writeRaw(const QString &name, const QByteArray &bytes)
@@ -52,21 +56,29 @@ void TestFileStore::writeRaw(const QString &name, const QByteArray &bytes)
 void TestFileStore::readFailures_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("number");
-    QTest::newRow("missing file") << "missing.txt" << FailureNumber::FileNotFound;
-    QTest::newRow("missing folder") << "nowhere/missing.txt" << FailureNumber::PathNotFound;
-    QTest::newRow("a folder") << "folder" << FailureNumber::PathFileAccess;
-    QTest::newRow("empty name") << "" << FailureNumber::BadFileName;
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file") << "missing.txt"
+                                  << "53 - File not found";
+    QTest::newRow("missing folder") << "nowhere/missing.txt"
+                                    << "76 - Path not found";
+    QTest::newRow("a folder") << "folder"
+                              << "75 - Path/File access error";
+    QTest::newRow("empty name") << ""
+                                << "52 - Bad file name";
+    QTest::newRow("loop of links") << "loop.txt"
+                                   << "1004 - Loop of symbolic links";
+    QTest::newRow("through a loop of links") << "loop.txt/inside.txt"
+                                             << "1004 - Loop of symbolic links";
+    QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "52 - File name too long";
 }
 
 void TestFileStore::readFailures()
 {
     QFETCH(QString, name);
-    QFETCH(int, number);
+    QFETCH(QString, message);
     const Result<QByteArray> result = m_store.readFile(name.isEmpty() ? QString() : path(name));
     QVERIFY(!result.ok());
-    QCOMPARE(result.failure().number, number);
-    QVERIFY(!result.failure().description.isEmpty());
+    QCOMPARE(result.failure().message(), message);
 }
 
 void TestFileStore::writeFailuresKeepTheOldFile_data()
@@ -76,6 +88,8 @@ void TestFileStore::writeFailuresKeepTheOldFile_data()
     QTest::newRow("missing folder") << "nowhere/new.txt" << FailureNumber::PathNotFound;
     QTest::newRow("a folder") << "folder" << FailureNumber::PathFileAccess;
     QTest::newRow("empty name") << "" << FailureNumber::BadFileName;
+    QTest::newRow("loop of links") << "loop.txt" << FailureNumber::LinkLoop;
+    QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << FailureNumber::BadFileName;
 }
 
 void TestFileStore::writeFailuresKeepTheOldFile()
@@ -88,6 +102,18 @@ void TestFileStore::writeFailuresKeepTheOldFile()
     QCOMPARE(failure->number, number);
     QCOMPARE(m_store.readFile(path(QStringLiteral("old.txt"))).value(), QByteArray("old text\r\n"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { QStringLiteral("old.txt") });
+}
+
+// /proc takes no new files and reports no free space; that is no full disk.
+void TestFileStore::writeIntoProcIsNoFullDisk()
+{
+    if (QStorageInfo(QStringLiteral("/proc")).fileSystemType() != "proc")
+        QSKIP("no /proc file system here");
+    const MaybeFailure failure = m_store.writeFile(QStringLiteral("/proc/omriknote.txt"), "x");
+    QVERIFY(failure);
+    QVERIFY2(failure->number == FailureNumber::PathFileAccess
+            || failure->number == FailureNumber::PermissionDenied,
+        qPrintable(failure->message()));
 }
 
 void TestFileStore::permissionFailures()

@@ -75,6 +75,8 @@ private Q_SLOTS:
     void backgroundFollowsThePaletteAtOnce();
     void commandLineFileAlreadyBeingRead();
     void startUpAppliesStoredSettings();
+    void unusableGeometryGetsTheDefault_data();
+    void unusableGeometryGetsTheDefault();
     void associationOfferComesBeforeTheWindow();
     void settingsWrittenAtTheEndComeBack();
 
@@ -624,6 +626,40 @@ void TestForm1::startUpAppliesStoredSettings()
     QCOMPARE(w->form->geometry(), QRect(20, 10, 400, 300));
     QVERIFY(!w->form->document().TextChanged());
     QCOMPARE(w->registry->openCalls, 0);
+}
+
+void TestForm1::unusableGeometryGetsTheDefault_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("width 1") << "Width"
+                             << "1" << QSize(509, 376);
+    QTest::newRow("width a twip short of the toolbar's buttons") << "Width"
+                                                                 << "3644" << QSize(509, 376);
+    QTest::newRow("width that just holds the toolbar's buttons") << "Width"
+                                                                 << "3645" << QSize(243, 376);
+    QTest::newRow("width of 32768 pixels") << "Width"
+                                           << "491520" << QSize(509, 376);
+    QTest::newRow("height of 32767 pixels") << "Height"
+                                            << "491505" << QSize(509, 32767);
+    QTest::newRow("height far beyond") << "Height"
+                                       << "200000000" << QSize(509, 376);
+}
+
+void TestForm1::unusableGeometryGetsTheDefault()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(QSize, size);
+    w->settings->values = {
+        { "Options/CheckDefault", "No" },
+        { "FormPlacement/Left", "0" },
+        { "FormPlacement/Top", "0" },
+        { "FormPlacement/" + key, stored },
+    };
+    w->form->startUp({ QStringLiteral("OmrikNote") });
+    QCOMPARE(w->form->geometry(), QRect(QPoint(0, 0), size));
 }
 
 void TestForm1::associationOfferComesBeforeTheWindow()

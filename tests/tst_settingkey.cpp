@@ -11,7 +11,7 @@ namespace {
 
 // A 1024 x 768 screen at 96 dots per inch.
 const QSizeF Screen(15360, 11520);
-const QList<QRectF> Screens { QRectF(QPointF(0, 0), Screen) };
+const PlacementArea Area { Screen, { QRectF(QPointF(0, 0), Screen) }, 3645, 491505 };
 
 // Also notes which keys were asked for.
 class ReadRecordingFile : public MemorySettingsFile
@@ -45,7 +45,7 @@ private Q_SLOTS:
 void TestSettingKey::startUpReadsEveryKeyOfTheTable()
 {
     ReadRecordingFile file;
-    SettingsStore(file).read(Screen, Screens);
+    SettingsStore(file).read(Area);
     QStringList table;
     for (const SettingKey *key : SettingKeys::All)
         table << fullName(*key);
@@ -71,7 +71,7 @@ void TestSettingKey::endOfSessionWritesEveryKey()
     const SettingKey &key = *SettingKeys::All[index];
     MemorySettingsFile file;
     SettingsStore store(file);
-    store.SaveRegisterSettings(store.read(Screen, Screens));
+    store.SaveRegisterSettings(store.read(Area));
     QCOMPARE(file.writes.count(fullName(key)), written ? 1 : 0);
     // What stands in for a missing value is written back as the same text.
     if (written && key.defaultText)

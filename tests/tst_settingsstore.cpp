@@ -12,6 +12,8 @@ namespace {
 // A 1024 x 768 screen at 96 dots per inch.
 const QSizeF Screen(15360, 11520);
 const QList<QRectF> Screens { QRectF(QPointF(0, 0), Screen) };
+// Windows from 3645 twips wide up to 32767 pixels.
+const PlacementArea Area { Screen, Screens, 3645, 491505 };
 
 } // namespace
 
@@ -77,7 +79,7 @@ void TestSettingsStore::textForms()
 void TestSettingsStore::emptyStoreGivesDefaults()
 {
     MemorySettingsFile file;
-    const StartupSettings read = SettingsStore(file).read(Screen, Screens);
+    const StartupSettings read = SettingsStore(file).read(Area);
     QCOMPARE(read.placement.width, 7635.0);
     QCOMPARE(read.placement.height, 5640.0);
     QCOMPARE(read.placement.left, 3862.0); // 3862.5 rounds to the even neighbour
@@ -109,7 +111,7 @@ void TestSettingsStore::everyKeySurvivesARestart()
         SettingsStore(file).SaveRegisterSettings(saved);
     }
     IniSettingsFile reopened(path);
-    const StartupSettings read = SettingsStore(reopened).read(Screen, Screens);
+    const StartupSettings read = SettingsStore(reopened).read(Area);
     QCOMPARE(read.placement.left, 120.0);
     QCOMPARE(read.placement.top, -60.0);
     QCOMPARE(read.placement.width, 9000.0);
@@ -210,7 +212,7 @@ void TestSettingsStore::unusableValuesFallBack()
     QFETCH(QString, read);
     MemorySettingsFile file;
     file.values.insert(key, stored);
-    const StartupSettings settings = SettingsStore(file).read(Screen, Screens);
+    const StartupSettings settings = SettingsStore(file).read(Area);
     const QMap<QString, QString> seen {
         { "Options/Background", QString::number(settings.background) },
         { "FormPlacement/Width", SettingText::geometry(settings.placement.width) },
@@ -257,7 +259,7 @@ void TestSettingsStore::placementRules()
     for (const QString &entry : stored)
         file.values.insert(
             QStringLiteral("FormPlacement/") + entry.section('=', 0, 0), entry.section('=', 1));
-    const WindowPlacement placement = SettingsStore(file).read(Screen, Screens).placement;
+    const WindowPlacement placement = SettingsStore(file).read(Area).placement;
     QCOMPARE(QRectF(placement.left, placement.top, placement.width, placement.height), expected);
     QCOMPARE(placement.maximized, maximized);
 }
@@ -313,7 +315,7 @@ void TestSettingsStore::garbageFileGivesDefaultsAndIsReplaced()
     {
         IniSettingsFile file(path);
         SettingsStore store(file);
-        const StartupSettings read = store.read(Screen, Screens);
+        const StartupSettings read = store.read(Area);
         QCOMPARE(read.background, 3);
         QCOMPARE(read.font.name, QStringLiteral("MS Sans Serif"));
         store.SaveRegisterSettings(read);
@@ -339,7 +341,7 @@ void TestSettingsStore::unreadableOrLockedStore()
     stored.close();
     QVERIFY(QFile::setPermissions(unreadable, QFileDevice::Permissions()));
     IniSettingsFile hidden(unreadable);
-    QCOMPARE(SettingsStore(hidden).read(Screen, Screens).background, 3);
+    QCOMPARE(SettingsStore(hidden).read(Area).background, 3);
 
     const QString locked = folder.filePath(QStringLiteral("locked"));
     QVERIFY(QDir().mkpath(locked));
@@ -347,7 +349,7 @@ void TestSettingsStore::unreadableOrLockedStore()
     {
         IniSettingsFile file(locked + QStringLiteral("/OmrikNote.ini"));
         SettingsStore store(file);
-        store.SaveRegisterSettings(store.read(Screen, Screens));
+        store.SaveRegisterSettings(store.read(Area));
     }
     QVERIFY(!QFile::exists(locked + QStringLiteral("/OmrikNote.ini")));
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -368,12 +370,12 @@ void TestSettingsStore::twoProgramsEndingAtOnce()
     QCOMPARE(second.exitCode(), 0);
 
     IniSettingsFile file(path);
-    const StartupSettings read = SettingsStore(file).read(Screen, Screens);
+    const StartupSettings read = SettingsStore(file).read(Area);
     const int tag = read.background;
     QVERIFY(tag == 1 || tag == 2);
     QCOMPARE(read.font.name, QStringLiteral("Writer %1").arg(tag));
-    QCOMPARE(read.placement.width, 1000.0 * tag);
-    QCOMPARE(read.placement.height, 1000.0 * tag);
+    QCOMPARE(read.placement.width, 4000.0 * tag);
+    QCOMPARE(read.placement.height, 4000.0 * tag);
     QCOMPARE(file.value(QStringLiteral("Font"), QStringLiteral("Underline")).value_or(QString()),
         QStringLiteral("False"));
 }

@@ -11,32 +11,39 @@ private Q_SLOTS:
     void steps_data();
     void steps();
     void changeSaysWhatWasRemoved();
+    void changeGivesBackTheTextBefore_data();
+    void changeGivesBackTheTextBefore();
 };
 
 namespace {
 
-void run(TextEditingModel &model, const QString &step)
+// change, when given, is what the step did to the text.
+void run(TextEditingModel &model, const QString &step, TextChange *change = nullptr)
 {
     using Kind = TextHistory::Kind;
     const qsizetype caret = model.caret();
+    TextChange done;
     if (step.startsWith(QLatin1String("type "))) {
-        model.replaceSelection(step.mid(5), model.hasSelection() ? Kind::Other : Kind::Typing);
+        done = model.replaceSelection(
+            step.mid(5), model.hasSelection() ? Kind::Other : Kind::Typing);
     } else if (step == QLatin1String("enter")) {
-        model.replaceSelection(u"\n", Kind::Other, false);
+        done = model.replaceSelection(u"\n", Kind::Other, false);
     } else if (step == QLatin1String("backspace")) {
-        model.hasSelection() ? model.removeSelection()
-                             : model.remove(caret - 1, caret, Kind::Removal, true);
+        done = model.hasSelection() ? model.removeSelection()
+                                    : model.remove(caret - 1, caret, Kind::Removal, true);
     } else if (step == QLatin1String("delete")) {
-        model.hasSelection() ? model.removeSelection()
-                             : model.remove(caret, caret + 1, Kind::Removal, false);
+        done = model.hasSelection() ? model.removeSelection()
+                                    : model.remove(caret, caret + 1, Kind::Removal, false);
     } else if (step == QLatin1String("undo")) {
-        model.undo();
+        done = model.undo();
     } else if (step.startsWith(QLatin1String("select "))) {
         const QStringList ends = step.mid(7).split(QLatin1Char(','));
         model.select(ends.at(0).toLongLong(), ends.at(1).toLongLong());
     } else {
         QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
     }
+    if (change)
+        *change = std::move(done);
 }
 
 } // namespace
@@ -106,6 +113,44 @@ void TestTextEditingModel::changeSaysWhatWasRemoved()
     // A cut short never ends in half a character.
     QCOMPARE(pair.removedText(2), QStringLiteral("a"));
     QCOMPARE(pair.removedText(3), QStringLiteral("a\U0001F600"));
+}
+
+void TestTextEditingModel::changeGivesBackTheTextBefore_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QStringList>("steps");
+    const auto row = [](const char *before, const QStringList &steps) {
+        QTest::newRow(qPrintable(DrawnText::rowName(QString::fromUtf8(before), steps.join(u", "))))
+            << QString::fromUtf8(before) << steps;
+    };
+    row("one ^two| three", { "type 2" });
+    row("|one two", { "type start " });
+    row("one two^ three|", { "backspace" });
+    row("o^ne\ntw|o", { "type X\nY" });
+    row("one |two", { "type ab", "select 2,6", "type Z" });
+    row("one ^two|", { "type 2", "undo" });
+}
+
+// Every stretch of the text before the last step comes back from the change and the text
+// after it.
+void TestTextEditingModel::changeGivesBackTheTextBefore()
+{
+    QFETCH(QString, before);
+    QFETCH(QStringList, steps);
+    TextEditingModel model;
+    DrawnText::set(model, before);
+    for (const QString &step : steps.mid(0, steps.size() - 1))
+        run(model, step);
+    const QString text = model.storage().toString();
+    TextChange change;
+    run(model, steps.last(), &change);
+    QVERIFY(!change.isEmpty());
+    for (qsizetype from = 0; from <= text.size(); ++from) {
+        for (qsizetype to = from; to <= text.size(); ++to) {
+            const QString got = TextStorage::textOf(change.piecesBefore(model.storage(), from, to));
+            QCOMPARE(got, text.mid(from, to - from));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextEditingModel)

@@ -25,6 +25,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 struct ToolbarButton
@@ -47,6 +49,16 @@ const ToolbarButton ToolbarButtons[] = {
     { 7, 2850, "undo", "Undo" },
     { 8, 3300, "find", "Find..." },
 };
+
+// A window narrower than this cuts buttons off the toolbar, and one of a few twips is too
+// thin to be seen at all.
+double toolbarButtonsWidth()
+{
+    double right = 0;
+    for (const ToolbarButton &entry : ToolbarButtons)
+        right = std::max(right, entry.left + Softbutton::Side);
+    return right;
+}
 
 } // namespace
 
@@ -219,7 +231,7 @@ QMenu *Form1::editMenu() const
 void Form1::startUp(const QStringList &arguments, DocumentRead *started)
 {
     const StartupSettings stored
-        = m_settings->read(WindowPlacementIo::screenSize(*this), WindowPlacementIo::screenAreas());
+        = m_settings->read(WindowPlacementIo::placementArea(*this, toolbarButtonsWidth()));
     applyStoredSettings(stored);
     if (stored.checkDefault) {
         m_associationPrompt = Form2::runCheck(

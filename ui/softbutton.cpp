@@ -41,7 +41,7 @@ Softbutton::Softbutton(int index, const QString &glyphPath, const QString &toolt
     setToolTip(tooltip);
     setAccessibleName(tooltip);
     setFocusPolicy(Qt::NoFocus);
-    const int side = twipsToPixels(345);
+    const int side = twipsToPixels(Side);
     setFixedSize(side, side);
     connect(this, &QToolButton::clicked, this, [this] {
         Q_EMIT Click(m_index);

@@ -8,6 +8,9 @@ class Softbutton : public QToolButton
 {
     Q_OBJECT
 public:
+    // Each button is a square of this side, in twips.
+    static constexpr double Side = 345;
+
     Softbutton(
         int index, const QString &glyphPath, const QString &tooltip, QWidget *parent = nullptr);
 

@@ -23,8 +23,6 @@ const QScreen *screenOf(const QWidget &window)
     return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-} // namespace
-
 QSizeF screenSize(const QWidget &window)
 {
     const QScreen *screen = screenOf(window);
@@ -37,6 +35,15 @@ QList<QRectF> screenAreas()
     for (const QScreen *screen : QGuiApplication::screens())
         areas << toTwips(screen->geometry());
     return areas;
+}
+
+} // namespace
+
+PlacementArea placementArea(const QWidget &window, double narrowestWidth)
+{
+    return {
+        screenSize(window), screenAreas(), narrowestWidth, pixelsToTwips(LargestWindowPixels)
+    };
 }
 
 WindowPlacement current(const QWidget &window)

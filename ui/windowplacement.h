@@ -11,8 +11,8 @@ class QWidget;
 // The main window's outer rectangle in twips, as stored between runs.
 namespace WindowPlacementIo {
 
-QSizeF screenSize(const QWidget &window);
-QList<QRectF> screenAreas();
+// The screens around the window, and the largest window the windowing system takes.
+PlacementArea placementArea(const QWidget &window, double narrowestWidth);
 // A maximised window reports the whole screen grown by one pixel on each side, as on desktops
 // where its border hangs off the screen, so that it opens maximised again.
 WindowPlacement current(const QWidget &window);

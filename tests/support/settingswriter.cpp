@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
         return 2;
     const int tag = arguments.at(2).toInt();
     SessionSettings session;
-    session.placement = { double(tag), double(tag), 1000.0 * tag, 1000.0 * tag, false };
+    session.placement = { double(tag), double(tag), 4000.0 * tag, 4000.0 * tag, false };
     session.font.name = QStringLiteral("Writer %1").arg(tag);
     session.background = tag;
     for (int round = 0; round < arguments.at(3).toInt(); ++round) {
