@@ -1,7 +1,7 @@
 #include "ui/form1.h"
 
 #include "core/documentread.h"
-
+#include "core/fileurl.h"
 #include "dialogs/fontcommand.h"
 #include "dialogs/frminfo.h"
 #include "dialogs/frmtexture.h"
@@ -22,6 +22,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 
@@ -74,6 +75,7 @@ Form1::Form1(PlatformServices services, QWidget *parent)
     m_menu = std::make_unique<MainMenu>(menuBar());
     connectMenus();
     connectDialogs();
+    setAcceptDrops(true);
     connect(&m_document, &DocumentState::titleChanged, this, &Form1::showTitle);
     connect(m_textBox, &TextControl::changed, this, [this] {
         m_document.setTextChanged(true);
@@ -332,6 +334,25 @@ void Form1::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(*event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The program the file came from waits until the drop is answered; the question about
+    // unsaved changes must not keep it waiting.
+    QTimer::singleShot(0, this, [this, path] {
+        m_commands->openFile(path);
+    });
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
