@@ -5,6 +5,7 @@
 #include "settings/association.h"
 #include "settings/startup.h"
 #include "tests/support/fakewindow.h"
+#include "tests/support/scriptedsessionend.h"
 #include "tests/support/testenvironment.h"
 #include "ui/formlayout.h"
 #include "ui/softbutton.h"
@@ -71,6 +72,8 @@ private Q_SLOTS:
     void tarnBarProperties();
     void shutDown_data();
     void shutDown();
+    void sessionEnd_data();
+    void sessionEnd();
     void dropOpensAsOpenDoes_data();
     void dropOpensAsOpenDoes();
     void commandLineFile();
@@ -465,6 +468,43 @@ void TestForm1::shutDown()
         QCOMPARE(w->endProgramCalls, 1);
         QCOMPARE(w->settings->writes.size(), 13);
     }
+}
+
+void TestForm1::sessionEnd_data()
+{
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("unchanged: ends without asking") << true << false << 0 << true;
+    QTest::newRow("Yes: saves, then ends") << true << true << int(MsgBox::Yes) << true;
+    QTest::newRow("No: ends, edits dropped") << true << true << int(MsgBox::No) << true;
+    QTest::newRow("Cancel: the logout is stopped") << true << true << int(MsgBox::Cancel) << false;
+    QTest::newRow("no leave to ask: nothing decided") << false << true << 0 << false;
+}
+
+void TestForm1::sessionEnd()
+{
+    QFETCH(bool, allowed);
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(bool, ends);
+    if (modified)
+        w->type(QStringLiteral("unsaved"));
+    if (answer)
+        w->prompter->answerMessage(answer);
+    if (answer == MsgBox::Yes)
+        w->dialog->choose(w->path(QStringLiteral("out.txt")));
+
+    ScriptedSessionEnd session(allowed);
+    w->form->commitData(session);
+    QCOMPARE(session.cancels, allowed && !ends ? 1 : 0);
+    QCOMPARE(w->prompter->messages.size(), answer ? 1 : 0);
+    QCOMPARE(w->endProgramCalls, ends ? 1 : 0);
+    QCOMPARE(w->settings->writes.size(), ends ? 13 : 0);
+    QCOMPARE(w->form->document().TextChanged(), modified && answer != MsgBox::Yes);
+    if (answer == MsgBox::Yes)
+        QCOMPARE(w->readFile(QStringLiteral("out.txt")), QByteArray("unsaved\r\n"));
 }
 
 void TestForm1::dropOpensAsOpenDoes_data()

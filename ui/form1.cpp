@@ -8,6 +8,7 @@
 #include "dialogs/helplinks.h"
 #include "engine/textcontrol.h"
 #include "platform/dialoggeometry.h"
+#include "platform/sessionend.h"
 #include "platform/tiledpicture.h"
 #include "platform/twips.h"
 #include "settings/startup.h"
@@ -20,6 +21,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -75,6 +77,7 @@ Form1::Form1(PlatformServices services, QWidget *parent)
     m_menu = std::make_unique<MainMenu>(menuBar());
     connectMenus();
     connectDialogs();
+    connectSessionManager();
     setAcceptDrops(true);
     connect(&m_document, &DocumentState::titleChanged, this, &Form1::showTitle);
     connect(m_textBox, &TextControl::changed, this, [this] {
@@ -190,6 +193,21 @@ void Form1::connectDialogs()
     connect(menuAction(QStringLiteral("mnuInfo")), &QAction::triggered, this, [this] {
         m_services.showModal(*aboutBox());
     });
+}
+
+void Form1::connectSessionManager()
+{
+#if QT_CONFIG(sessionmanager)
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        DesktopSessionEnd session(manager);
+        commitData(session);
+    });
+#endif
+}
+
+void Form1::commitData(SessionEnd &session)
+{
+    m_shutDown->endSession(session);
 }
 
 frmTexture *Form1::textureChooser()

@@ -13,6 +13,7 @@
 #include <memory>
 
 class MainMenu;
+class SessionEnd;
 class QMenu;
 class TarnBar;
 class TextControl;
@@ -49,6 +50,8 @@ public:
     void Form_Resize();
     void centreOnScreen();
     SessionSettings currentSession() const;
+    // The session manager's request to settle before a logout or shutdown.
+    void commitData(SessionEnd &session);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -64,6 +67,7 @@ private:
     void createToolBar();
     void connectMenus();
     void connectDialogs();
+    void connectSessionManager();
     void onTextMouseUp(int button);
     void applyStoredSettings(const StartupSettings &stored);
     void applyPlacement(const WindowPlacement &placement);
