@@ -26,7 +26,16 @@ CommandDispatcher::CommandDispatcher(DocumentState &state,
 bool CommandDispatcher::ButtonClick(int index)
 {
     m_commonDialog.setCancelError(true);
-    const Result<Outcome> result = runCommand(index);
+    return finishCommand(runCommand(index));
+}
+
+bool CommandDispatcher::openFile(const QString &path)
+{
+    return finishCommand(openNamedDocument(path));
+}
+
+bool CommandDispatcher::finishCommand(const Result<Outcome> &result)
+{
     if (!result.ok()) {
         report(result.failure());
         return false;
@@ -108,6 +117,15 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::openDocument()
     if (MaybeFailure failure = m_commonDialog.ShowOpen())
         return *failure;
     if (MaybeFailure failure = readDocumentFile(m_commonDialog.FileName()))
+        return *failure;
+    return Outcome::Completed;
+}
+
+Result<CommandDispatcher::Outcome> CommandDispatcher::openNamedDocument(const QString &path)
+{
+    if (!settleUnsavedChanges())
+        return Outcome::Stopped;
+    if (MaybeFailure failure = readDocumentFile(path))
         return *failure;
     return Outcome::Completed;
 }

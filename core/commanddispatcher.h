@@ -36,6 +36,10 @@ public:
     // Returns true when the command ran to its end; false when the user stopped it or it
     // failed, in which case the reason has already been reported.
     bool ButtonClick(int index);
+    // Opens a file named from outside the program, such as one dropped on the window, as Open
+    // does with the file its dialog returns: unsaved changes are settled first, a failure is
+    // reported, and the result means what ButtonClick's does.
+    bool openFile(const QString &path);
     void SaveAs();
     void SelectAll();
 
@@ -50,9 +54,11 @@ public:
 private:
     enum class Outcome { Completed, Stopped };
 
+    bool finishCommand(const Result<Outcome> &result);
     Result<Outcome> runCommand(int index);
     Result<Outcome> newDocument();
     Result<Outcome> openDocument();
+    Result<Outcome> openNamedDocument(const QString &path);
     Result<Outcome> saveDocument();
     Result<Outcome> saveToChosenFile();
     Result<Outcome> printDocument();

@@ -19,6 +19,9 @@ class TextSelectionMime;
 // out, so opening, scrolling and editing cost the same in a document of any length. This
 // class turns keys, the mouse, input methods and the program's calls into edits of the model
 // and tells the view, screen readers and the input method what changed.
+//
+// It takes no drops, neither it nor its viewport: dragged text is not inserted, and a file
+// dropped on it goes on to the widgets around it, where the window opens it.
 class TextControl : public TextView
 {
     Q_OBJECT

@@ -19,3 +19,11 @@ bool ShutDown::SaveChanges()
     m_endProgram();
     return true;
 }
+
+void ShutDown::endSession(SessionEnd &session)
+{
+    if (!session.allowsInteraction())
+        return;
+    if (!SaveChanges())
+        session.cancel();
+}

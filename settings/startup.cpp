@@ -1,11 +1,10 @@
 #include "settings/startup.h"
 
+#include "settings/commandline.h"
+
 QString argumentText(const QStringList &arguments)
 {
-    QString text = arguments.mid(1).join(QLatin1Char(' '));
-    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
-        text = text.mid(1, text.size() - 2);
-    return text;
+    return CommandLine::parse(arguments).document;
 }
 
 void openCommandLineDocument(CommandDispatcher &commands,

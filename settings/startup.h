@@ -4,8 +4,7 @@
 
 #include <QStringList>
 
-// The program's argument text: everything after its own name, as one path. One pair of
-// surrounding double quotes is taken off, as shells and file managers may add them.
+// The path of the document the arguments name, the program's own name first; empty for none.
 QString argumentText(const QStringList &arguments);
 
 // Opens the document named on the command line, if any, taking it from `started` when that

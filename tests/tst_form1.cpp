@@ -5,6 +5,7 @@
 #include "settings/association.h"
 #include "settings/startup.h"
 #include "tests/support/fakewindow.h"
+#include "tests/support/scriptedsessionend.h"
 #include "tests/support/testenvironment.h"
 #include "ui/formlayout.h"
 #include "ui/softbutton.h"
@@ -14,6 +15,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QtTest>
 
 #include <atomic>
@@ -70,6 +72,10 @@ private Q_SLOTS:
     void tarnBarProperties();
     void shutDown_data();
     void shutDown();
+    void sessionEnd_data();
+    void sessionEnd();
+    void dropOpensAsOpenDoes_data();
+    void dropOpensAsOpenDoes();
     void commandLineFile();
     void titleShowsFileNameAsWritten();
     void backgroundFollowsThePaletteAtOnce();
@@ -465,6 +471,108 @@ void TestForm1::shutDown()
         QCOMPARE(w->endProgramCalls, 1);
         QCOMPARE(w->settings->writes.size(), 13);
     }
+}
+
+void TestForm1::sessionEnd_data()
+{
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("unchanged: ends without asking") << true << false << 0 << true;
+    QTest::newRow("Yes: saves, then ends") << true << true << int(MsgBox::Yes) << true;
+    QTest::newRow("No: ends, edits dropped") << true << true << int(MsgBox::No) << true;
+    QTest::newRow("Cancel: the logout is stopped") << true << true << int(MsgBox::Cancel) << false;
+    QTest::newRow("no leave to ask: nothing decided") << false << true << 0 << false;
+}
+
+void TestForm1::sessionEnd()
+{
+    QFETCH(bool, allowed);
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(bool, ends);
+    if (modified)
+        w->type(QStringLiteral("unsaved"));
+    if (answer)
+        w->prompter->answerMessage(answer);
+    if (answer == MsgBox::Yes)
+        w->dialog->choose(w->path(QStringLiteral("out.txt")));
+
+    ScriptedSessionEnd session(allowed);
+    w->form->commitData(session);
+    QCOMPARE(session.cancels, allowed && !ends ? 1 : 0);
+    QCOMPARE(w->prompter->messages.size(), answer ? 1 : 0);
+    QCOMPARE(w->endProgramCalls, ends ? 1 : 0);
+    QCOMPARE(w->settings->writes.size(), ends ? 13 : 0);
+    QCOMPARE(w->form->document().TextChanged(), modified && answer != MsgBox::Yes);
+    if (answer == MsgBox::Yes)
+        QCOMPARE(w->readFile(QStringLiteral("out.txt")), QByteArray("unsaved\r\n"));
+}
+
+void TestForm1::dropOpensAsOpenDoes_data()
+{
+    QTest::addColumn<bool>("onText");
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("opened");
+    const QStringList a { "a.txt" };
+    QTest::newRow("on the toolbar") << false << a << 0 << "a.txt";
+    QTest::newRow("on the text area") << true << a << 0 << "a.txt";
+    QTest::newRow("several: the first") << true << QStringList { "b.txt", "a.txt" } << 0 << "b.txt";
+    QTest::newRow("a web link first: the file")
+        << false << QStringList { "https://example.org/b.txt", "a.txt" } << 0 << "a.txt";
+    QTest::newRow("modified, Yes: saves, opens") << true << a << int(MsgBox::Yes) << "a.txt";
+    QTest::newRow("modified, No: opens") << true << a << int(MsgBox::No) << "a.txt";
+    QTest::newRow("modified, Cancel: stays") << true << a << int(MsgBox::Cancel) << "";
+    QTest::newRow("missing file: reported") << false << QStringList { "missing.txt" } << 0 << "";
+    QTest::newRow("text only: not inserted") << true << QStringList() << 0 << "";
+}
+
+void TestForm1::dropOpensAsOpenDoes()
+{
+    QFETCH(bool, onText);
+    QFETCH(QStringList, dropped);
+    QFETCH(int, answer);
+    QFETCH(QString, opened);
+    w->writeFile(QStringLiteral("a.txt"), "from a\r\n");
+    w->writeFile(QStringLiteral("b.txt"), "from b\r\n");
+    answer ? w->type(QStringLiteral("before")) : w->setUnchangedText(QStringLiteral("before"));
+    if (answer)
+        w->prompter->answerMessage(answer);
+    if (answer == MsgBox::Yes)
+        w->dialog->choose(w->path(QStringLiteral("saved.txt")));
+    if (dropped.contains(QStringLiteral("missing.txt")))
+        w->prompter->answerMessage(MsgBox::Ok);
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &name : dropped)
+        urls << (name.contains(u':') ? QUrl(name) : QUrl::fromLocalFile(w->path(name)));
+    data.setUrls(urls);
+    // File managers offer the names as text too.
+    data.setText(QStringLiteral("dropped text"));
+
+    // Given to the window as the windowing system gives them, so that Qt picks the widget.
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    QWidget *under = onText ? w->form->textBox()->viewport() : w->form->tarnBar();
+    const QPoint at = under->mapTo(w->form.get(), QPoint(under->width() - 4, 4));
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w->form->windowHandle(), &enter);
+    QCOMPARE(enter.isAccepted(), !dropped.isEmpty());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w->form->windowHandle(), &drop);
+    QCoreApplication::processEvents();
+
+    if (dropped.contains(QStringLiteral("missing.txt")))
+        QCOMPARE(w->prompter->messages.constLast().text, QStringLiteral("53 - File not found"));
+    if (answer == MsgBox::Yes)
+        QCOMPARE(w->readFile(QStringLiteral("saved.txt")), QByteArray("before\r\n"));
+    const QString text = opened.isEmpty() ? QStringLiteral("before")
+                                          : QStringLiteral("from %1\n").arg(opened.at(0));
+    QCOMPARE(w->form->textBox()->text(), text);
+    QCOMPARE(w->form->document().CurrentFile(), opened.isEmpty() ? QString() : w->path(opened));
+    QCOMPARE(w->form->document().TextChanged(), answer == MsgBox::Cancel);
 }
 
 void TestForm1::commandLineFile()

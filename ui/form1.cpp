@@ -1,13 +1,14 @@
 #include "ui/form1.h"
 
 #include "core/documentread.h"
-
+#include "core/fileurl.h"
 #include "dialogs/fontcommand.h"
 #include "dialogs/frminfo.h"
 #include "dialogs/frmtexture.h"
 #include "dialogs/helplinks.h"
 #include "engine/textcontrol.h"
 #include "platform/dialoggeometry.h"
+#include "platform/sessionend.h"
 #include "platform/tiledpicture.h"
 #include "platform/twips.h"
 #include "settings/startup.h"
@@ -20,8 +21,10 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 
@@ -86,6 +89,8 @@ Form1::Form1(PlatformServices services, QWidget *parent)
     m_menu = std::make_unique<MainMenu>(menuBar());
     connectMenus();
     connectDialogs();
+    connectSessionManager();
+    setAcceptDrops(true);
     connect(&m_document, &DocumentState::titleChanged, this, &Form1::showTitle);
     connect(m_textBox, &TextControl::changed, this, [this] {
         m_document.setTextChanged(true);
@@ -202,6 +207,21 @@ void Form1::connectDialogs()
     connect(menuAction(QStringLiteral("mnuInfo")), &QAction::triggered, this, [this] {
         m_services.showModal(*aboutBox());
     });
+}
+
+void Form1::connectSessionManager()
+{
+#if QT_CONFIG(sessionmanager)
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        DesktopSessionEnd session(manager);
+        commitData(session);
+    });
+#endif
+}
+
+void Form1::commitData(SessionEnd &session)
+{
+    m_shutDown->endSession(session);
 }
 
 frmTexture *Form1::textureChooser()
@@ -346,6 +366,25 @@ void Form1::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(*event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The program the file came from waits until the drop is answered; the question about
+    // unsaved changes must not keep it waiting.
+    QTimer::singleShot(0, this, [this, path] {
+        m_commands->openFile(path);
+    });
 }
 
 void Form1::resizeEvent(QResizeEvent *event)

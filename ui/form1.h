@@ -13,6 +13,7 @@
 #include <memory>
 
 class MainMenu;
+class SessionEnd;
 class QMenu;
 class TarnBar;
 class TextControl;
@@ -49,9 +50,13 @@ public:
     void Form_Resize();
     void centreOnScreen();
     SessionSettings currentSession() const;
+    // The session manager's request to settle before a logout or shutdown.
+    void commitData(SessionEnd &session);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -62,6 +67,7 @@ private:
     void createToolBar();
     void connectMenus();
     void connectDialogs();
+    void connectSessionManager();
     void onTextMouseUp(int button);
     void applyStoredSettings(const StartupSettings &stored);
     void applyPlacement(const WindowPlacement &placement);
