@@ -192,9 +192,10 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::printDocument()
     if (MaybeFailure failure = m_commonDialog.ShowPrinter())
         return *failure;
     const BusyPointer busy;
-    // The printer takes the editor's face, style and size; the colour stays on screen.
-    const MaybeFailure failure
-        = m_printer.printText(m_textBox.text(), m_textBox.controlFont().toQFont());
+    // The printer takes the editor's face, style and size; the colour stays on screen. The
+    // job goes where the user sent it in the dialog, with the copies and paper chosen there.
+    const MaybeFailure failure = m_printer.printText(
+        m_textBox.text(), m_textBox.controlFont().toQFont(), m_commonDialog.printSetup());
     if (failure)
         return *failure;
     return Outcome::Completed;

@@ -1,11 +1,11 @@
 #include "platform/commondialog.h"
 
 #include "platform/fontcolordialog.h"
+#include "platform/printdialog.h"
 #include "platform/prompter.h"
 
 #include <QDir>
 #include <QFileDialog>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
 
@@ -34,7 +34,9 @@ MaybeFailure CommonDialog::ShowSave()
 
 MaybeFailure CommonDialog::ShowPrinter()
 {
-    if (!runPrintDialog())
+    std::optional<PrintSetup> chosen = runPrintDialog();
+    m_printSetup = chosen ? std::move(*chosen) : PrintSetup();
+    if (!chosen)
         return cancelled();
     return std::nullopt;
 }
@@ -94,11 +96,14 @@ std::optional<QString> WidgetCommonDialog::runFileDialog(FileDialogKind kind)
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
 
-bool WidgetCommonDialog::runPrintDialog()
+std::optional<PrintSetup> WidgetCommonDialog::runPrintDialog()
 {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, owner());
-    return dialog.exec() == QDialog::Accepted;
+    // A new printer each time: the dialog opens on the system's default printer.
+    QPrinter printer(QPrinter::HighResolution);
+    PrintDialog dialog(&printer, owner());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return PrintSetup::fromPrinter(printer);
 }
 
 std::optional<CommonDialog::FontChoice> WidgetCommonDialog::runFontDialog(const FontChoice &initial)

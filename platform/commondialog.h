@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/failure.h"
+#include "platform/printsetup.h"
 
 #include <QPointer>
 #include <QString>
@@ -50,6 +51,10 @@ public:
     MaybeFailure ShowPrinter();
     MaybeFailure ShowFont();
 
+    // What the user chose in the print dialog that was confirmed last; nothing chosen after a
+    // cancel, so that no job can go where the user did not send it.
+    const PrintSetup &printSetup() const { return m_printSetup; }
+
     struct FontChoice
     {
         QString name;
@@ -65,7 +70,8 @@ protected:
     enum class FileDialogKind { Open, Save };
     // Returns the chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> runFileDialog(FileDialogKind kind) = 0;
-    virtual bool runPrintDialog() = 0;
+    // Returns the printer or file chosen, or nothing when the user cancelled.
+    virtual std::optional<PrintSetup> runPrintDialog() = 0;
     // Starts from the given choice; returns the user's, or nothing when the user cancelled.
     virtual std::optional<FontChoice> runFontDialog(const FontChoice &initial) = 0;
 
@@ -77,6 +83,7 @@ private:
     QString m_filter;
     QString m_fileName;
     FontChoice m_font;
+    PrintSetup m_printSetup;
 };
 
 class WidgetCommonDialog : public CommonDialog
@@ -91,7 +98,7 @@ public:
 
 protected:
     std::optional<QString> runFileDialog(FileDialogKind kind) override;
-    bool runPrintDialog() override;
+    std::optional<PrintSetup> runPrintDialog() override;
     std::optional<FontChoice> runFontDialog(const FontChoice &initial) override;
 
 private:

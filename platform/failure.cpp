@@ -4,3 +4,8 @@ Failure cancelFailure()
 {
     return { FailureNumber::CancelError, QStringLiteral("Cancel was selected") };
 }
+
+Failure printerFailure(const QString &detail)
+{
+    return { FailureNumber::PrinterError, QStringLiteral("Printer error: ") + detail };
+}

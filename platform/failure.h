@@ -40,6 +40,8 @@ constexpr int LinkLoop = 1004;
 } // namespace FailureNumber
 
 Failure cancelFailure();
+// 482 with what went wrong, for every way a print job can fail.
+Failure printerFailure(const QString &detail);
 
 using MaybeFailure = std::optional<Failure>;
 

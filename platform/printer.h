@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/failure.h"
+#include "platform/printsetup.h"
 
 #include <QFont>
 #include <QString>
@@ -9,18 +10,14 @@ class Printer
 {
 public:
     virtual ~Printer() = default;
-    virtual MaybeFailure printText(const QString &text, const QFont &font) = 0;
+    virtual MaybeFailure printText(const QString &text, const QFont &font, const PrintSetup &setup)
+        = 0;
 };
 
-// Prints to the system's default printer, or into a PDF file when one is named.
+// Prints on the printer, or into the PDF file, that the print dialog's user chose.
 class DocumentPrinter : public Printer
 {
 public:
-    DocumentPrinter() = default;
-    explicit DocumentPrinter(const QString &pdfFile);
-
-    MaybeFailure printText(const QString &text, const QFont &font) override;
-
-private:
-    QString m_pdfFile;
+    MaybeFailure printText(
+        const QString &text, const QFont &font, const PrintSetup &setup) override;
 };

@@ -425,10 +425,16 @@ void TestCommandDispatcher::printSendsTextAndFont()
     font.bold = true;
     font.underline = true;
     w->form->textBox()->setControlFont(font);
-    w->dialog->confirmPrinter();
+    PrintSetup chosen;
+    chosen.printerName = QStringLiteral("Second floor");
+    chosen.copies = 2;
+    chosen.pageLayout
+        = QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape, QMarginsF(5, 5, 5, 5));
+    w->dialog->confirmPrinter(chosen);
     QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Print));
     QCOMPARE(w->printer->jobs.size(), 1);
     const RecordingPrinter::Job job = w->printer->jobs.constFirst();
+    QVERIFY2(job.setup == chosen, "the job goes where the dialog sent it, as chosen there");
     QCOMPARE(job.text, QStringLiteral("print me\n"));
     QCOMPARE(job.font.families().constFirst(), QStringLiteral("DejaVu Serif"));
     QCOMPARE(job.font.pointSizeF(), 10.5);

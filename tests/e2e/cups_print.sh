@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prints for real through a CUPS scheduler started for this test alone, on its own socket and
-# folders, to a queue whose backend writes the job to a file; the printed PDF is then read.
+# folders. Two queues write their jobs to files, with the copies and options the job came with;
+# the job goes to the one that is not the default, and the printed PDF is then read.
 set -euo pipefail
 test_binary="$1"
 skip() { echo "SKIP: $1"; echo "0 passed, 0 failed, 1 skipped"; exit 0; }
@@ -21,6 +22,8 @@ cat >"$work/serverbin/backend/testfile" <<'BACKEND'
 #!/bin/sh
 if [ $# -eq 0 ]; then echo 'direct testfile "Unknown" "File for tests"'; exit 0; fi
 target="${DEVICE_URI#testfile:}"
+printf '%s\n' "$4" >"$target.copies"
+printf '%s\n' "$5" >"$target.options"
 if [ -n "$6" ]; then cat "$6" >"$target.part"; else cat >"$target.part"; fi
 mv "$target.part" "$target"
 BACKEND
@@ -57,7 +60,10 @@ scheduler=$!
 export CUPS_SERVER="$work/cups.sock"
 for _ in $(seq 50); do [ -S "$CUPS_SERVER" ] && lpstat -r >/dev/null 2>&1 && break; sleep 0.2; done
 lpstat -r >/dev/null 2>&1 || skip "the CUPS scheduler did not start here: $(tail -n 3 "$work/log/error_log" 2>/dev/null)"
-lpadmin -p OmrikPdf -E -v "testfile:$work/out/printed.pdf" -m raw 2>/dev/null
-lpadmin -d OmrikPdf
+for queue in OmrikDefault OmrikChosen; do
+    lpadmin -p "$queue" -E -v "testfile:$work/out/$queue.pdf" -m raw 2>/dev/null
+done
+lpadmin -d OmrikDefault
 
-OMRIK_PRINTED_PDF="$work/out/printed.pdf" QT_QPA_PLATFORM=offscreen "$test_binary" printsThroughTheSystemPrinter
+OMRIK_CUPS_OUTPUT="$work/out" QT_QPA_PLATFORM=offscreen "$test_binary" \
+    printsOnTheChosenPrinter dialogSendsTheJobWhereTheUserChose unusablePrinterIsAPrinterFailure

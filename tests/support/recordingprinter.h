@@ -11,11 +11,12 @@ public:
     {
         QString text;
         QFont font;
+        PrintSetup setup;
     };
 
-    MaybeFailure printText(const QString &text, const QFont &font) override
+    MaybeFailure printText(const QString &text, const QFont &font, const PrintSetup &setup) override
     {
-        jobs.append({ text, font });
+        jobs.append({ text, font, setup });
         return failure;
     }
 

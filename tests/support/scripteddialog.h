@@ -7,8 +7,8 @@
 
 #include <functional>
 
-// A common dialog whose user is a script: each show takes the next answer, a path or a
-// cancel. The properties as they stood at each show are recorded.
+// A common dialog whose user is a script: each show takes the next answer, a path, a printer
+// setup or a cancel. The properties as they stood at each show are recorded.
 class ScriptedDialog : public CommonDialog
 {
 public:
@@ -21,9 +21,13 @@ public:
         bool cancelError;
     };
 
-    void choose(const QString &path) { m_answers.enqueue(path); }
+    void choose(const QString &path) { m_answers.enqueue(Answer { path, {} }); }
     void cancel() { m_answers.enqueue(std::nullopt); }
-    void confirmPrinter() { m_answers.enqueue(QStringLiteral("printer")); }
+    // The user presses Print with this printer or file, copies and paper.
+    void confirmPrinter(const PrintSetup &setup = PrintSetup())
+    {
+        m_answers.enqueue(Answer { QString(), setup });
+    }
     // The font dialog's user: `choose` changes what the dialog was primed with, nothing
     // given cancels. Each answer sees what the dialog was primed with.
     void answerFont(std::function<void(FontChoice &)> choose)
@@ -41,10 +45,20 @@ public:
 protected:
     std::optional<QString> runFileDialog(FileDialogKind kind) override
     {
-        return next(kind == FileDialogKind::Open ? QStringLiteral("open") : QStringLiteral("save"));
+        const std::optional<Answer> answer
+            = next(kind == FileDialogKind::Open ? QStringLiteral("open") : QStringLiteral("save"));
+        if (!answer)
+            return std::nullopt;
+        return answer->path;
     }
 
-    bool runPrintDialog() override { return next(QStringLiteral("print")).has_value(); }
+    std::optional<PrintSetup> runPrintDialog() override
+    {
+        const std::optional<Answer> answer = next(QStringLiteral("print"));
+        if (!answer)
+            return std::nullopt;
+        return answer->printSetup;
+    }
 
     std::optional<FontChoice> runFontDialog(const FontChoice &initial) override
     {
@@ -63,7 +77,13 @@ protected:
     }
 
 private:
-    std::optional<QString> next(const QString &kind)
+    struct Answer
+    {
+        QString path;
+        PrintSetup printSetup;
+    };
+
+    std::optional<Answer> next(const QString &kind)
     {
         shown.append({ kind, Flags(), Filter(), FileName(), CancelError() });
         if (m_answers.isEmpty()) {
@@ -73,6 +93,6 @@ private:
         return m_answers.dequeue();
     }
 
-    QQueue<std::optional<QString>> m_answers;
+    QQueue<std::optional<Answer>> m_answers;
     QQueue<std::function<void(FontChoice &)>> m_fontAnswers;
 };
