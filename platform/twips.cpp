@@ -7,7 +7,11 @@
 
 double twipsPerPixel()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
+    return twipsPerPixel(QGuiApplication::primaryScreen());
+}
+
+double twipsPerPixel(const QScreen *screen)
+{
     const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
     return 1440.0 / (dpi > 0 ? dpi : 96.0);
 }

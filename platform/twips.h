@@ -2,7 +2,11 @@
 
 // Window geometry is kept in twips (1/1440 inch) so stored placements survive a change of
 // screen density; widgets speak pixels, so conversion happens only here.
+class QScreen;
+
+// With the density of the primary screen, or of the screen given.
 double twipsPerPixel();
+double twipsPerPixel(const QScreen *screen);
 double pixelsToTwips(double pixels);
 int twipsToPixels(double twips);
 
