@@ -70,6 +70,9 @@ int main(int argc, char *argv[])
     int qtArgc = shownToQt;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("OmrikNote"));
+    // Wayland shows no window icon of a program's own: the compositor takes the icon, and
+    // the name in task switchers, from the desktop entry this names.
+    QGuiApplication::setDesktopFileName(QStringLiteral("omriknote"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/omriknote.xpm")));
     Form1 window(PlatformServices::desktop());
     window.startUp(argumentsLeftByQt(arguments, shownToQt), started.get());

@@ -7,6 +7,10 @@
 #include "platform/sharppixmap.h"
 
 #include <QLabel>
+
+#ifndef OMRIK_VERSION
+#error "OMRIK_VERSION is handed in by the build, from the project's version"
+#endif
 #include <QPushButton>
 
 namespace {
@@ -83,7 +87,8 @@ void frmInfo::createTitle()
     name->adjustSize();
     setTextColour(name, DarkRed);
 
-    QLabel *version = addLabel(QStringLiteral("Label3"), QStringLiteral("1.0"), 2385, 120);
+    QLabel *version
+        = addLabel(QStringLiteral("Label3"), QStringLiteral(OMRIK_VERSION), 2385, 120);
     setTextColour(version, DarkRed);
     keepRightOf(name, version);
 }

@@ -12,8 +12,16 @@ QRect twipsRect(double left, double top, double width, double height)
         twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
+bool windowsCanBePlaced()
+{
+    // The Wayland plugins are "wayland", "wayland-egl", "wayland-xcomposite-glx" and so on.
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 void centreOnScreen(QWidget *window)
 {
+    if (!windowsCanBePlaced())
+        return;
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

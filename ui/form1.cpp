@@ -287,6 +287,10 @@ SessionSettings Form1::currentSession() const
 {
     SessionSettings session;
     session.placement = WindowPlacementIo::current(*this);
+    if (m_keptPosition) {
+        session.placement.left = m_keptPosition->x();
+        session.placement.top = m_keptPosition->y();
+    }
     session.font = m_textBox->controlFont();
     session.color = m_textBox->foreColor();
     session.wordWrap = m_textBox->wordWrap();
@@ -298,7 +302,14 @@ void Form1::applyPlacement(const WindowPlacement &placement)
 {
     m_pendingOuter = WindowPlacementIo::outerPixels(placement);
     m_appliedFrame = QMargins();
-    setGeometry(*m_pendingOuter);
+    if (windowsCanBePlaced()) {
+        setGeometry(*m_pendingOuter);
+    } else {
+        // The window system puts the window where it likes and never says where; the stored
+        // position goes back unchanged, for the next start on a desktop that can use it.
+        m_keptPosition = QPointF(placement.left, placement.top);
+        resize(m_pendingOuter->size());
+    }
     if (placement.maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -319,7 +330,8 @@ void Form1::settlePlacement()
         return;
     m_appliedFrame = margins;
     resize(m_pendingOuter->size().shrunkBy(margins));
-    move(m_pendingOuter->topLeft());
+    if (windowsCanBePlaced())
+        move(m_pendingOuter->topLeft());
     if (!margins.isNull())
         m_pendingOuter.reset();
 }
@@ -350,8 +362,10 @@ void Form1::Form_Resize()
 
 void Form1::centreOnScreen()
 {
-    // A maximised or minimised window cannot be moved; the command then does nothing.
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+    // A maximised or minimised window cannot be moved, nor any window where the window system
+    // alone places them; the command then does nothing.
+    if (!windowsCanBePlaced()
+        || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         return;
     const QRect screen = this->screen()->geometry();
     const QRect outer = frameGeometry();

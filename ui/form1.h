@@ -9,8 +9,10 @@
 #include "settings/shutdown.h"
 
 #include <QMainWindow>
+#include <QPointF>
 
 #include <memory>
+#include <optional>
 
 class MainMenu;
 class SessionEnd;
@@ -88,6 +90,8 @@ private:
     // The outer rectangle start-up asked for, until the window manager's frame is known.
     std::optional<QRect> m_pendingOuter;
     QMargins m_appliedFrame;
+    // The stored position, in twips, where the window system does not let the window be placed.
+    std::optional<QPointF> m_keptPosition;
     frmTexture *m_textureChooser = nullptr;
     frmInfo *m_aboutBox = nullptr;
     std::unique_ptr<HelpLinks> m_helpLinks;
