@@ -87,8 +87,7 @@ void frmInfo::createTitle()
     name->adjustSize();
     setTextColour(name, DarkRed);
 
-    QLabel *version
-        = addLabel(QStringLiteral("Label3"), QStringLiteral(OMRIK_VERSION), 2385, 120);
+    QLabel *version = addLabel(QStringLiteral("Label3"), QStringLiteral(OMRIK_VERSION), 2385, 120);
     setTextColour(version, DarkRed);
     keepRightOf(name, version);
 }
