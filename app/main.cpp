@@ -1,5 +1,6 @@
 #include "core/documentread.h"
 #include "platform/platformservices.h"
+#include "platform/sharppixmap.h"
 #include "platform/standardoutput.h"
 #include "settings/commandline.h"
 #include "ui/form1.h"
@@ -73,7 +74,7 @@ int main(int argc, char *argv[])
     // Wayland shows no window icon of a program's own: the compositor takes the icon, and
     // the name in task switchers, from the desktop entry this names.
     QGuiApplication::setDesktopFileName(QStringLiteral("omriknote"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/omriknote.xpm")));
+    QApplication::setWindowIcon(sharpIcon(QStringLiteral(":/assets/omriknote.xpm")));
     Form1 window(PlatformServices::desktop());
     window.startUp(argumentsLeftByQt(arguments, shownToQt), started.get());
     // A read that went unused holds a whole document.

@@ -2,6 +2,7 @@
 
 #include "dialogs/texturetile.h"
 #include "platform/dialoggeometry.h"
+#include "platform/sharppixmap.h"
 #include "platform/tiledpicture.h"
 
 #include <QGroupBox>
@@ -57,7 +58,7 @@ frmTexture::frmTexture(BackgroundSelection &selection, TiledPicture &image, QWid
 {
     setObjectName(QStringLiteral("frmTexture"));
     setWindowTitle(QStringLiteral("OmrikNote"));
-    setWindowIcon(QIcon(QStringLiteral(":/assets/omriknote.xpm")));
+    setWindowIcon(sharpIcon(QStringLiteral(":/assets/omriknote.xpm")));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
         | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(twipsRect(0, 0, 5460, 3225).size());

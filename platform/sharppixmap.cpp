@@ -21,3 +21,14 @@ QPixmap sharpPixmap(const QString &path, qreal devicePixelRatio)
     }
     return QPixmap(path);
 }
+
+QIcon sharpIcon(const QString &path)
+{
+    QIcon icon { QPixmap(path) };
+    if (QFileInfo::exists(twicePath(path))) {
+        QPixmap twice(twicePath(path));
+        twice.setDevicePixelRatio(2);
+        icon.addPixmap(twice);
+    }
+    return icon;
+}

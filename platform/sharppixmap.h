@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 
@@ -9,3 +10,6 @@ QString twicePath(const QString &path);
 // The picture at path, or on a screen at a scale above 1 its rendition at twice the pixels
 // where there is one.
 QPixmap sharpPixmap(const QString &path, qreal devicePixelRatio);
+// An icon of the picture at path and its rendition at twice the pixels, so that a window
+// icon or a button shows the one drawn for the screen's scale.
+QIcon sharpIcon(const QString &path);

@@ -324,6 +324,10 @@ void TestForm1::startsWithBackgroundAndUntitledTitle()
     QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (Untitled)"));
     QCOMPARE(w->form->image()->shownPicture().size(), QSize(100, 100));
     QVERIFY(!w->form->windowIcon().isNull());
+    // A screen at a scale of 2 gets pictures drawn at twice the pixels.
+    QCOMPARE(w->form->windowIcon().pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64));
+    const auto *newButton = w->form->findChild<Softbutton *>(QStringLiteral("Softbutton0"));
+    QCOMPARE(newButton->icon().pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
     QCOMPARE(w->form->textBox()->controlFont().size, 8.25);
     w->form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));

@@ -9,6 +9,7 @@
 #include "engine/textcontrol.h"
 #include "platform/dialoggeometry.h"
 #include "platform/sessionend.h"
+#include "platform/sharppixmap.h"
 #include "platform/tiledpicture.h"
 #include "platform/twips.h"
 #include "settings/startup.h"
@@ -70,7 +71,7 @@ Form1::Form1(PlatformServices services, QWidget *parent)
     , m_services(std::move(services))
 {
     showTitle(m_document.title());
-    setWindowIcon(QIcon(QStringLiteral(":/assets/omriknote.xpm")));
+    setWindowIcon(sharpIcon(QStringLiteral(":/assets/omriknote.xpm")));
     createControls();
     createToolBar();
     m_commands = std::make_unique<CommandDispatcher>(m_document,
