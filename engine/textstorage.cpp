@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <string_view>
 
 namespace {
 
@@ -12,6 +13,23 @@ namespace {
 constexpr qsizetype ChunkUnits = 16 * 1024;
 // Shorter inserts are not worth checking for a one-byte form.
 constexpr qsizetype CompactFrom = 1024;
+
+// Where needle first occurs in bytes[from, length), or -1. The C library's memmem, where there
+// is one, searches with vector instructions; the standard library's search looks at every
+// place where the needle's first byte occurs, which in text is often.
+qsizetype findBytes(const uchar *bytes, qint32 length, qint32 from, const QByteArray &needle)
+{
+#ifdef __GLIBC__
+    const void *hit = memmem(
+        bytes + from, std::size_t(length - from), needle.constData(), std::size_t(needle.size()));
+    return hit ? static_cast<const uchar *>(hit) - bytes : -1;
+#else
+    const std::string_view haystack(reinterpret_cast<const char *>(bytes), std::size_t(length));
+    const std::size_t at = haystack.find(
+        std::string_view(needle.constData(), std::size_t(needle.size())), std::size_t(from));
+    return at == std::string_view::npos ? -1 : qsizetype(at);
+#endif
+}
 
 } // namespace
 
@@ -337,13 +355,31 @@ qsizetype TextStorage::indexOf(QStringView needle, qsizetype from) const
         return -1;
     if (needle.isEmpty())
         return from;
-    // Windows overlap by the needle's length so a match across their border is still seen.
-    constexpr qsizetype Window = 1024 * 1024;
-    for (qsizetype start = from; start + needle.size() <= length(); start += Window) {
-        const QString window = mid(start, Window + needle.size() - 1);
-        const qsizetype found = window.indexOf(needle);
+    // Each piece is searched where it is kept, one-byte pieces as bytes, so nothing is copied
+    // or widened; only the few characters around each border are, for a match across it.
+    const bool narrowNeedle = QtPrivate::isLatin1(needle);
+    const QByteArray narrow = narrowNeedle ? needle.toLatin1() : QByteArray();
+    auto [index, offset] = locate(from);
+    qsizetype start = from - offset;
+    for (; index < m_pieces.size(); ++index, offset = 0) {
+        const Piece &piece = m_pieces[index];
+        qsizetype found = -1;
+        if (piece.wide) {
+            found = QStringView(piece.units(), piece.length).indexOf(needle, offset);
+        } else if (narrowNeedle) {
+            found = findBytes(piece.bytes(), piece.length, offset, narrow);
+        }
         if (found >= 0)
             return start + found;
+        const qsizetype end = start + piece.length;
+        if (needle.size() > 1 && end < length()) {
+            const qsizetype spanStart = std::max(start + offset, end - needle.size() + 1);
+            const QString span = mid(spanStart, end - spanStart + needle.size() - 1);
+            const qsizetype across = span.indexOf(needle);
+            if (across >= 0)
+                return spanStart + across;
+        }
+        start = end;
     }
     return -1;
 }
