@@ -5,12 +5,7 @@
 set -euo pipefail
 program="$(realpath "$1")"
 version="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/OmrikNote" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/private_home.sh"
 printf '[Options]\nCheckDefault=No\n' >"$XDG_CONFIG_HOME/OmrikNote/OmrikNote.ini"
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }

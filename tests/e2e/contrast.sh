@@ -6,13 +6,9 @@
 # empty lines below must keep 4.5:1 against it.
 set -euo pipefail
 program="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/OmrikNote" "$XDG_CONFIG_HOME/qt6ct" "$XDG_DATA_HOME" \
-    "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/private_home.sh"
+export QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_CONFIG_HOME/qt6ct"
 scheme=/usr/share/qt6ct/colors/darker.conf
 [ -f "$scheme" ] || { echo "qt6ct is missing (scripts/deps installs it)"; exit 1; }
 printf '[Appearance]\ncolor_scheme_path=%s\ncustom_palette=true\nstyle=Fusion\n' "$scheme" \

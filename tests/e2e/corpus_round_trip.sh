@@ -5,12 +5,8 @@
 # UTF-8 with a mark, UTF-16, binaries), plus copies of them with other line endings.
 set -euo pipefail
 program="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/OmrikNote" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/private_home.sh"
+export QT_QPA_PLATFORM=xcb
 printf '[Options]\nCheckDefault=No\n' >"$XDG_CONFIG_HOME/OmrikNote/OmrikNote.ini"
 
 python=/usr/lib/python3.11/test

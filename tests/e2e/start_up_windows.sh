@@ -5,12 +5,8 @@
 # normally, storing a usable size.
 set -euo pipefail
 program="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/OmrikNote" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/private_home.sh"
+export QT_QPA_PLATFORM=xcb
 ini="$XDG_CONFIG_HOME/OmrikNote/OmrikNote.ini"
 printf '[Options]\nCheckDefault=No\n[FormPlacement]\nWidth=1\nHeight=200000000\n' >"$ini"
 

@@ -3,13 +3,8 @@
 # with Ctrl+S and checks the bytes that reach the disk.
 set -euo pipefail
 program="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-mkdir -p "$XDG_CONFIG_HOME/OmrikNote"
+source "$(dirname "$0")/private_home.sh"
+export QT_QPA_PLATFORM=xcb
 printf '[Options]\nCheckDefault=No\n' >"$XDG_CONFIG_HOME/OmrikNote/OmrikNote.ini"
 printf 'first line\r\n' >"$work/letter.txt"
 

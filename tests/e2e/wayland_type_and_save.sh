@@ -10,13 +10,7 @@
 # protocol for wtype.)
 set -euo pipefail
 program="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-mkdir -p "$XDG_CONFIG_HOME/OmrikNote"
+source "$(dirname "$0")/private_home.sh"
 ini="$XDG_CONFIG_HOME/OmrikNote/OmrikNote.ini"
 # Whole pixels at 96 dots per inch, so that the size can come back exactly.
 printf '[FormPlacement]\nLeft=1500\nTop=1200\nWidth=7500\nHeight=5250\n[Options]\nCheckDefault=No\n' \
