@@ -2,6 +2,9 @@
 
 #include "core/documentread.h"
 #include "platform/busypointer.h"
+#include "platform/modalwork.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -173,10 +176,20 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::saveToChosenFile()
 
 MaybeFailure CommandDispatcher::writeDocumentFile(const QString &path)
 {
-    const Result<QByteArray> bytes = encodeDocument(m_textBox.storage(), m_state.format());
-    if (!bytes.ok())
-        return bytes.failure();
-    return m_files.writeFile(path, bytes.value());
+    // The text does not change meanwhile: the window takes no input until the save is done.
+    const TextStorage &text = m_textBox.storage();
+    const DocumentFormat format = m_state.format();
+    const auto save = [&](Progress &progress) -> MaybeFailure {
+        try {
+            const Result<QByteArray> bytes = encodeDocument(text, format, &progress);
+            if (!bytes.ok())
+                return bytes.failure();
+            return m_files.writeFile(path, bytes.value(), progress);
+        } catch (const std::bad_alloc &) {
+            return Failure { FailureNumber::OutOfMemory, QStringLiteral("Out of memory") };
+        }
+    };
+    return runModallyFor(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()), save, 2);
 }
 
 void CommandDispatcher::SaveAs()
@@ -205,7 +218,11 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::findText()
 {
     const QString wanted = m_prompter.inputBox(
         QStringLiteral("Please enter your search string:"), QStringLiteral("Zoeken"));
-    const qsizetype position = m_textBox.textLength() == 0 ? 0 : m_textBox.find(wanted) + 1;
+    const TextStorage &text = m_textBox.storage();
+    const qsizetype position
+        = text.isEmpty() ? 0 : runModallyFor(QStringLiteral("Searching"), [&](Progress &progress) {
+              return text.indexOf(wanted, 0, &progress);
+          }) + 1;
     if (position == 0)
         m_prompter.messageBox(QStringLiteral("String not found!"), MsgBox::OkOnly);
     return Outcome::Completed;

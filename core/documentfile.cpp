@@ -7,8 +7,16 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
 #include <optional>
+#include <system_error>
+#include <thread>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -133,13 +141,62 @@ constexpr qsizetype Utf8Block = 5;
 constexpr qsizetype Utf8Block = 64 * 1024;
 #endif
 
-qsizetype utf8BlockEnd(const QByteArray &bytes, qsizetype start)
+// The first block border at or after at, below limit.
+qsizetype utf8Border(const char *bytes, qsizetype at, qsizetype limit)
 {
-    qsizetype end = std::min(bytes.size(), start + Utf8Block);
-    while (end < bytes.size()
-        && (uchar(bytes[end]) >= 0x80 || (bytes[end] == '\n' && bytes[end - 1] == '\r')))
-        ++end;
-    return end;
+    while (at < limit && (uchar(bytes[at]) >= 0x80 || (bytes[at] == '\n' && bytes[at - 1] == '\r')))
+        ++at;
+    return at;
+}
+
+qsizetype utf8BlockEnd(const char *bytes, qsizetype start, qsizetype limit)
+{
+    return utf8Border(bytes, std::min(limit, start + Utf8Block), limit);
+}
+
+// A file this large is checked and indexed by two threads, each taking one part of it.
+#ifdef OMRIK_SMALL_BLOCKS
+constexpr qsizetype TwoPartsFrom = 16;
+#else
+constexpr qsizetype TwoPartsFrom = 4 * 1024 * 1024;
+#endif
+
+// Runs work(part, start, end) on the two parts of bytes [from, to), which meet at a block
+// border, the later part on a thread of its own; what either throws is thrown here.
+template<class Work>
+void inTwoParts(const char *bytes, qsizetype from, qsizetype to, Work work)
+{
+    const qsizetype seam
+        = to - from < TwoPartsFrom ? to : utf8Border(bytes, from + (to - from) / 2, to);
+    if (seam == to) {
+        work(0, from, to);
+        work(1, to, to);
+        return;
+    }
+    std::exception_ptr thrown;
+    std::thread second;
+    try {
+        second = std::thread([&] {
+            try {
+                work(1, seam, to);
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+        });
+    } catch (const std::system_error &) {
+        work(1, seam, to);
+    }
+    try {
+        work(0, from, seam);
+    } catch (...) {
+        if (second.joinable())
+            second.join();
+        throw;
+    }
+    if (second.joinable())
+        second.join();
+    if (thrown)
+        std::rethrow_exception(thrown);
 }
 
 bool isAscii(const char *data, qsizetype length)
@@ -158,13 +215,17 @@ bool isAscii(const char *data, qsizetype length)
 
 bool isValidUtf8(const QByteArray &bytes, qsizetype from)
 {
-    for (qsizetype start = from, end; start < bytes.size(); start = end) {
-        end = utf8BlockEnd(bytes, start);
-        const QByteArrayView block(bytes.constData() + start, end - start);
-        if (!isAscii(block.data(), block.size()) && !decodeStrictly(QStringConverter::Utf8, block))
-            return false;
-    }
-    return true;
+    std::atomic<bool> valid { true };
+    inTwoParts(bytes.constData(), from, bytes.size(), [&](int, qsizetype partStart, qsizetype to) {
+        for (qsizetype start = partStart, end; start < to && valid; start = end) {
+            end = utf8BlockEnd(bytes.constData(), start, to);
+            const QByteArrayView block(bytes.constData() + start, end - start);
+            if (!isAscii(block.data(), block.size())
+                && !decodeStrictly(QStringConverter::Utf8, block))
+                valid = false;
+        }
+    });
+    return valid;
 }
 
 bool isUtf8(TextEncoding encoding)
@@ -271,10 +332,11 @@ public:
 
     // A last line read is followed by a line break like every other; a file that had no
     // line end there gets none when it is written.
-    void endLastLine(qsizetype length)
+    void endLastLine()
     {
-        if (length == 0 || m_builder.lastUnit() == QLatin1Char('\n'))
+        if (m_builder.isEmpty() || m_builder.lastUnit() == QLatin1Char('\n'))
             return;
+        const qsizetype length = m_builder.length();
         m_builder.appendText(u"\n");
         m_builder.markBreak(length, TextStorage::BreakMark(ReadEnding::Nothing));
     }
@@ -298,11 +360,6 @@ qsizetype find(const QChar *data, qsizetype from, qsizetype to, char unit)
 
 template<class Unit>
 Unit asUnit(char ascii);
-template<>
-char asUnit<char>(char ascii)
-{
-    return ascii;
-}
 template<>
 QChar asUnit<QChar>(char ascii)
 {
@@ -333,26 +390,83 @@ qsizetype compactLines(
     return out;
 }
 
-// Converts a valid UTF-8 file inside the bytes it was read into: ASCII and other Latin-1 runs
-// stay one byte a character where they are, so a large file is never held twice.
-TextStorage loadUtf8(QByteArray &bytes, qsizetype from, LineEnding usual)
+// One line end at data[at], which is a CR or an LF, becomes '\n' at out; returns where the
+// text goes on.
+qsizetype compactLineEnd(
+    char *data, qsizetype at, qsizetype to, qsizetype &out, LineEndMarks &marks, qsizetype shift)
+{
+    const bool pair = data[at] == '\r' && at + 1 < to && data[at + 1] == '\n';
+    marks.note(out + shift,
+        pair                   ? LineEnding::CrLf
+            : data[at] == '\r' ? LineEnding::Cr
+                               : LineEnding::Lf);
+    data[out++] = '\n';
+    return at + (pair ? 2 : 1);
+}
+
+// compactLines() for ASCII. Sixteen bytes at a time: most lines are a few dozen bytes, too
+// short for calls to memchr and memmove each to pay.
+qsizetype compactAsciiLines(
+    char *data, qsizetype from, qsizetype to, qsizetype out, LineEndMarks &marks, qsizetype shift)
+{
+    // Where LF is the usual line end, an LF stays as it is and needs no look.
+    const bool lfIsOdd = marks.usual() != LineEnding::Lf;
+    qsizetype at = from;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = lfIsOdd ? _mm_set1_epi8('\n') : cr;
+    while (at + 16 <= to) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
+        const unsigned ends = unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+        if (ends == 0) {
+            // out never passes at, so the sixteen bytes stored cover none not yet loaded.
+            if (out != at)
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(data + out), block);
+            at += 16;
+            out += 16;
+            continue;
+        }
+        const int before = __builtin_ctz(ends);
+        if (out != at)
+            std::memmove(data + out, data + at, std::size_t(before));
+        at += before;
+        out += before;
+        at = compactLineEnd(data, at, to, out, marks, shift);
+    }
+#endif
+    while (at < to) {
+        if (data[at] == '\r' || (lfIsOdd && data[at] == '\n'))
+            at = compactLineEnd(data, at, to, out, marks, shift);
+        else
+            data[out++] = data[at++];
+    }
+    return out;
+}
+
+// Converts one part of a valid UTF-8 file inside the bytes it was read into, from the part's
+// start on: ASCII and other Latin-1 runs stay one byte a character where they are, so a large
+// file is never held twice.
+TextStorage::Builder loadUtf8Part(
+    char *data, qsizetype from, qsizetype to, LineEnding usual, Progress *progress)
 {
     TextStorage::Builder builder;
     LineEndMarks marks(builder, usual);
-    char *data = bytes.data();
-    qsizetype out = 0;
-    qsizetype runStart = 0;
+    qsizetype out = from;
+    qsizetype runStart = from;
     qsizetype built = 0; // characters handed to the builder
     const auto appendRun = [&] {
         builder.appendLatin1(QLatin1StringView(data + runStart, out - runStart));
         built += out - runStart;
         runStart = out;
     };
-    for (qsizetype start = from, end; start < bytes.size(); start = end) {
-        end = utf8BlockEnd(bytes, start);
+    for (qsizetype start = from, end; start < to; start = end) {
+        end = utf8BlockEnd(data, start, to);
         const qsizetype shift = built - runStart;
+        if (progress)
+            progress->advance(end - start);
         if (isAscii(data + start, end - start)) {
-            out = compactLines(data, start, end, out, marks, shift);
+            out = compactAsciiLines(data, start, end, out, marks, shift);
             continue;
         }
         QString text
@@ -369,7 +483,21 @@ TextStorage loadUtf8(QByteArray &bytes, qsizetype from, LineEnding usual)
         built += text.size();
     }
     appendRun();
-    marks.endLastLine(built);
+    return builder;
+}
+
+TextStorage loadUtf8(QByteArray &bytes, qsizetype from, LineEnding usual, Progress *progress)
+{
+    if (progress)
+        progress->beginStage(bytes.size() - from);
+    char *data = bytes.data();
+    TextStorage::Builder parts[2];
+    inTwoParts(data, from, bytes.size(), [&](int part, qsizetype start, qsizetype to) {
+        parts[part] = loadUtf8Part(data, start, to, usual, progress);
+    });
+    TextStorage::Builder &builder = parts[0];
+    builder.appendBuilt(std::move(parts[1]));
+    LineEndMarks(builder, usual).endLastLine();
     builder.keep(std::move(bytes));
     return builder.finish();
 }
@@ -380,7 +508,7 @@ TextStorage loadDecoded(QString text, LineEnding usual)
     LineEndMarks marks(builder, usual);
     text.truncate(compactLines(text.data(), 0, text.size(), 0, marks, 0));
     builder.appendText(text);
-    marks.endLastLine(text.size());
+    marks.endLastLine();
     return builder.finish();
 }
 
@@ -525,8 +653,11 @@ Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &for
     return encodeDocument(TextStorage::fromText(text), format);
 }
 
-Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat &format)
+Result<QByteArray> encodeDocument(
+    const TextStorage &text, const DocumentFormat &format, Progress *progress)
 {
+    if (progress)
+        progress->beginStage(text.length());
     const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
         || format.encoding == TextEncoding::Utf16BeBom;
     QByteArray bytes = byteOrderMark(format.encoding);
@@ -542,8 +673,11 @@ Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat 
         && text.at(length - 2) != QLatin1Char('\n');
     for (std::size_t run = 0; run < text.runCount(); ++run) {
         text.marksIn(run, marks);
-        if (!encoder.add(text.run(run), marks, endsWithLine && run + 1 == text.runCount()))
+        const TextStorage::Run part = text.run(run);
+        if (!encoder.add(part, marks, endsWithLine && run + 1 == text.runCount()))
             return unencodable();
+        if (progress)
+            progress->advance(part.latin1 ? part.narrow.size() : part.wide.size());
     }
     // A text that does not end with a line break gets one, which a save always gave it.
     if (!text.isEmpty() && text.at(text.length() - 1) != QLatin1Char('\n')) {
@@ -560,14 +694,14 @@ Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat 
     return bytes;
 }
 
-LoadedDocument loadDocument(QByteArray bytes)
+LoadedDocument loadDocument(QByteArray bytes, Progress *progress)
 {
     Characters characters = readCharacters(bytes);
     const TextEncoding encoding = characters.encoding;
     if (isUtf8(encoding)) {
         const qsizetype from = encoding == TextEncoding::Utf8Bom ? Utf8Bom.size() : 0;
         const LineEnding ending = firstLineEnding(QByteArrayView(bytes).sliced(from), '\r', '\n');
-        return { loadUtf8(bytes, from, ending), { encoding, ending } };
+        return { loadUtf8(bytes, from, ending, progress), { encoding, ending } };
     }
     bytes = QByteArray();
     const LineEnding ending = firstLineEnding(QStringView(characters.text), u'\r', u'\n');

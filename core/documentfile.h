@@ -2,6 +2,7 @@
 
 #include "engine/textstorage.h"
 #include "platform/failure.h"
+#include "platform/progress.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,8 +41,9 @@ struct LoadedDocument
 };
 
 // A UTF-8 file is converted inside the bytes it was read into, so a large file is never held
-// twice; pass the bytes in with std::move.
-LoadedDocument loadDocument(QByteArray bytes);
+// twice; pass the bytes in with std::move. The decoding counts the bytes it has dealt with
+// into progress, as one stage.
+LoadedDocument loadDocument(QByteArray bytes, Progress *progress = nullptr);
 
 struct DecodedDocument
 {
@@ -56,5 +58,6 @@ DecodedDocument decodeDocument(const QByteArray &bytes);
 // line ending; a text that does not end with a line break gets one. So a document that was
 // not edited is written back byte for byte. Fails, rather than replacing a character, when
 // the encoding cannot hold the text.
-Result<QByteArray> encodeDocument(const TextStorage &text, const DocumentFormat &format);
+Result<QByteArray> encodeDocument(
+    const TextStorage &text, const DocumentFormat &format, Progress *progress = nullptr);
 Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format);

@@ -1,8 +1,6 @@
 #include "core/documentread.h"
 
-#include "platform/modalwait.h"
-
-#include <QScopeGuard>
+#include <QFileInfo>
 #include <QThread>
 
 namespace {
@@ -21,12 +19,14 @@ DocumentRead::DocumentRead(FileStore &files, const QString &path)
     QThread::currentThread();
     const auto read = [this, &files] {
         try {
-            Result<QByteArray> bytes = files.readFile(m_path);
-            finish(bytes.ok() ? loadDocument(std::move(bytes.value()))
-                              : Result<LoadedDocument>(bytes.failure()));
+            Result<QByteArray> bytes = files.readFile(m_path, m_progress);
+            m_result.emplace(bytes.ok() ? loadDocument(std::move(bytes.value()), &m_progress)
+                                        : Result<LoadedDocument>(bytes.failure()));
         } catch (const std::bad_alloc &) {
-            finish(Failure { FailureNumber::OutOfMemory, QStringLiteral("Out of memory") });
+            m_result.emplace(
+                Failure { FailureNumber::OutOfMemory, QStringLiteral("Out of memory") });
         }
+        m_wait.finish();
     };
     // A plain thread: a QThread would set up an event loop of its own, which looks at the
     // application object while the program may still be making it.
@@ -43,42 +43,12 @@ DocumentRead::~DocumentRead()
         m_worker.join();
 }
 
-void DocumentRead::finish(Result<LoadedDocument> result)
-{
-    const QMutexLocker locker(&m_lock);
-    m_result.emplace(std::move(result));
-    m_done.wakeAll();
-    // The reader may have started waiting at any moment; under the lock it either sees the
-    // result or is told that it is there.
-    if (m_waiting)
-        m_waiting->stop();
-}
-
 Result<LoadedDocument> DocumentRead::take()
 {
-    QMutexLocker locker(&m_lock);
     // A read started long before it was asked for has had its moment; when it is still going
     // on, the window shows at once.
-    while (!m_result && m_done.wait(&m_lock, m_quickUntil)) { }
-    if (!m_result) {
-        locker.unlock();
-        // Closing the window while a document loads would run the questions of closing in the
-        // middle of opening; the wait holds the close until the document is there.
-        ModalWait waiting;
-        locker.relock();
-        if (!m_result) {
-            m_waiting = &waiting;
-            const auto stopWaiting = qScopeGuard([this, &locker] {
-                locker.relock();
-                m_waiting = nullptr;
-            });
-            locker.unlock();
-            waiting.run();
-        }
-        // The wait may also have ended because the program is quitting.
-        while (!m_result)
-            m_done.wait(&m_lock);
-    }
+    m_wait.wait(
+        m_quickUntil, QStringLiteral("Opening %1").arg(QFileInfo(m_path).fileName()), m_progress);
     Q_ASSERT(m_result);
     Result<LoadedDocument> result = std::move(*m_result);
     m_result.reset();

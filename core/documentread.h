@@ -2,15 +2,12 @@
 
 #include "core/documentfile.h"
 #include "platform/filestore.h"
+#include "platform/modalwork.h"
 
 #include <QDeadlineTimer>
-#include <QMutex>
-#include <QWaitCondition>
 
 #include <optional>
 #include <thread>
-
-class ModalWait;
 
 // A document read and decoded on a worker thread from the moment this is made. The program
 // starts reading the file named on its command line this way while Qt itself starts.
@@ -34,14 +31,12 @@ public:
     void discard();
 
 private:
-    void finish(Result<LoadedDocument> result);
-
     const QString m_path;
     const QDeadlineTimer m_quickUntil;
-    QMutex m_lock;
-    std::optional<Result<LoadedDocument>> m_result;
-    QWaitCondition m_done;
-    ModalWait *m_waiting = nullptr; // guarded by m_lock
+    // Reading the bytes, then decoding them.
+    Progress m_progress { 2 };
+    std::optional<Result<LoadedDocument>> m_result; // written by the worker before m_wait ends
+    WorkWait m_wait;
     std::thread m_worker;
 };
 

@@ -4,6 +4,8 @@
 
 #include <QTextBoundaryFinder>
 
+#include <limits>
+
 namespace {
 
 QAccessibleInterface *createTextAccessible(const QString &key, QObject *object)
@@ -13,22 +15,28 @@ QAccessibleInterface *createTextAccessible(const QString &key, QObject *object)
     return nullptr;
 }
 
+// Qt tells screen readers of offsets as int; text beyond that reach cannot be named to them.
+int reported(qsizetype offset)
+{
+    return int(std::min<qsizetype>(offset, std::numeric_limits<int>::max()));
+}
+
 // The boundaries of the unit around offset, found within its line.
 std::pair<int, int> unitAround(
     const TextStorage &storage, int offset, QAccessible::TextBoundaryType boundary)
 {
-    const int length = int(storage.length());
+    const int length = reported(storage.length());
     if (boundary == QAccessible::NoBoundary)
         return { 0, length };
     if (boundary == QAccessible::CharBoundary)
         return { offset, std::min(offset + 1, length) };
     const qsizetype line = storage.lineOf(offset);
-    const int lineStart = int(storage.lineStart(line));
-    const int lineEnd = int(storage.lineEnd(line));
+    const int lineStart = reported(storage.lineStart(line));
+    const int lineEnd = reported(storage.lineEnd(line));
     if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary)
         return { lineStart, std::min(lineEnd + 1, length) };
     const auto [around, aroundEnd] = storage.lineAround(offset, 4096);
-    const int start = int(around);
+    const int start = reported(around);
     const QString text = storage.mid(start, aroundEnd - start);
     QTextBoundaryFinder finder(boundary == QAccessible::WordBoundary
             ? QTextBoundaryFinder::Word
@@ -42,7 +50,7 @@ std::pair<int, int> unitAround(
         from = 0;
     if (to < 0)
         to = text.size();
-    return { start + int(from), start + int(to) };
+    return { reported(start + from), reported(start + to) };
 }
 
 } // namespace
@@ -85,8 +93,8 @@ void TextAccessible::selection(int index, int *start, int *end) const
 {
     *start = *end = 0;
     if (index == 0 && control()->selLength() > 0) {
-        *start = control()->selStart();
-        *end = *start + control()->selLength();
+        *start = reported(control()->selStart());
+        *end = reported(control()->selStart() + control()->selLength());
     }
 }
 
@@ -112,7 +120,7 @@ void TextAccessible::setSelection(int, int start, int end)
 
 int TextAccessible::cursorPosition() const
 {
-    return control()->caretPosition();
+    return reported(control()->caretPosition());
 }
 
 void TextAccessible::setCursorPosition(int position)
@@ -167,7 +175,7 @@ QString TextAccessible::textAfterOffset(
 
 int TextAccessible::characterCount() const
 {
-    return control()->textLength();
+    return reported(control()->textLength());
 }
 
 QRect TextAccessible::characterRect(int offset) const
@@ -181,7 +189,7 @@ QRect TextAccessible::characterRect(int offset) const
 
 int TextAccessible::offsetAtPoint(const QPoint &point) const
 {
-    return control()->positionAt(control()->viewport()->mapFromGlobal(point));
+    return reported(control()->positionAt(control()->viewport()->mapFromGlobal(point)));
 }
 
 void TextAccessible::scrollToSubstring(int startIndex, int)
@@ -226,13 +234,13 @@ void TextAccessibleEvents::textChanged(
     if (!QAccessible::isActive())
         return;
     if (!removed.isEmpty() && !inserted.isEmpty()) {
-        QAccessibleTextUpdateEvent event(control, int(at), removed, inserted);
+        QAccessibleTextUpdateEvent event(control, reported(at), removed, inserted);
         QAccessible::updateAccessibility(&event);
     } else if (!removed.isEmpty()) {
-        QAccessibleTextRemoveEvent event(control, int(at), removed);
+        QAccessibleTextRemoveEvent event(control, reported(at), removed);
         QAccessible::updateAccessibility(&event);
     } else if (!inserted.isEmpty()) {
-        QAccessibleTextInsertEvent event(control, int(at), inserted);
+        QAccessibleTextInsertEvent event(control, reported(at), inserted);
         QAccessible::updateAccessibility(&event);
     }
 }
@@ -241,7 +249,7 @@ void TextAccessibleEvents::caretMoved(TextControl *control, qsizetype caret)
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextCursorEvent event(control, int(caret));
+    QAccessibleTextCursorEvent event(control, reported(caret));
     QAccessible::updateAccessibility(&event);
 }
 
@@ -249,6 +257,6 @@ void TextAccessibleEvents::selectionChanged(TextControl *control, qsizetype star
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleTextSelectionEvent event(control, int(start), int(end));
+    QAccessibleTextSelectionEvent event(control, reported(start), reported(end));
     QAccessible::updateAccessibility(&event);
 }

@@ -82,9 +82,9 @@ QString TextControl::reportedText(qsizetype at, qsizetype length) const
     return storage().mid(at, storage().wholeCodePoint(end, false) - at);
 }
 
-int TextControl::textLength() const
+qsizetype TextControl::textLength() const
 {
-    return int(storage().length());
+    return storage().length();
 }
 
 void TextControl::setSelText(const QString &text)
@@ -96,28 +96,28 @@ void TextControl::setSelText(const QString &text)
         lines, typing ? TextHistory::Kind::Typing : TextHistory::Kind::Other, !lineBreaks));
 }
 
-int TextControl::selStart() const
+qsizetype TextControl::selStart() const
 {
-    return int(m_model.selectionStart());
+    return m_model.selectionStart();
 }
 
-void TextControl::setSelStart(int position)
+void TextControl::setSelStart(qsizetype position)
 {
     select(position, position);
 }
 
-int TextControl::selLength() const
+qsizetype TextControl::selLength() const
 {
-    return int(m_model.selectionEnd() - m_model.selectionStart());
+    return m_model.selectionEnd() - m_model.selectionStart();
 }
 
-void TextControl::setSelLength(int length)
+void TextControl::setSelLength(qsizetype length)
 {
-    const int start = selStart();
+    const qsizetype start = selStart();
     select(start, start + length);
 }
 
-void TextControl::select(int anchor, int caret)
+void TextControl::select(qsizetype anchor, qsizetype caret)
 {
     m_model.select(anchor, m_model.caret());
     setCaret(caret, true);
@@ -128,9 +128,9 @@ QString TextControl::selectedText() const
     return storage().mid(selStart(), selLength());
 }
 
-int TextControl::find(const QString &wanted) const
+qsizetype TextControl::find(const QString &wanted) const
 {
-    return int(storage().indexOf(wanted));
+    return storage().indexOf(wanted);
 }
 
 void TextControl::afterEdit(const TextChange &change)
@@ -307,8 +307,7 @@ void TextControl::mousePressEvent(QMouseEvent *event)
         const qsizetype line
             = text.lineOf(positionAt(QPoint(TextViewport::SelectionMargin, point.y())));
         const bool last = line + 1 >= text.lineCount();
-        select(
-            int(text.lineStart(line)), int(last ? text.lineEnd(line) : text.lineStart(line + 1)));
+        select(text.lineStart(line), last ? text.lineEnd(line) : text.lineStart(line + 1));
         return;
     }
     if (event->button() != Qt::LeftButton)
@@ -336,7 +335,7 @@ void TextControl::dragTo(const QPoint &viewportPoint)
 {
     const auto [anchor, caret]
         = m_mouseSelection.dragTo(positionAt(viewportPoint), m_model.anchor());
-    select(int(anchor), int(caret));
+    select(anchor, caret);
 }
 
 void TextControl::mouseReleaseEvent(QMouseEvent *event)
@@ -365,7 +364,7 @@ void TextControl::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     const auto [from, to] = m_navigator.wordAt(positionAt(event->position().toPoint()));
-    select(int(from), int(to));
+    select(from, to);
     m_mouseSelection.doubleClick({ from, to });
     m_selecting = true;
 }
@@ -406,7 +405,7 @@ QVariant TextControl::inputMethodQuery(Qt::InputMethodQuery query) const
         return true;
     case Qt::ImCursorRectangle:
         return const_cast<TextControl *>(this)
-            ->cursorRect(int(m_model.caret()))
+            ->cursorRect(m_model.caret())
             .translated(viewport()->pos());
     case Qt::ImFont:
         return font();

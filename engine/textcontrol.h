@@ -32,15 +32,15 @@ public:
     QString text() const;
     void setText(const QString &text);
     void setText(TextStorage &&text);
-    int textLength() const;
+    qsizetype textLength() const;
     void setSelText(const QString &text);
-    int selStart() const;
-    void setSelStart(int position);
-    int selLength() const;
-    void setSelLength(int length);
+    qsizetype selStart() const;
+    void setSelStart(qsizetype position);
+    qsizetype selLength() const;
+    void setSelLength(qsizetype length);
     QString selectedText() const;
     // Where wanted first occurs, or -1.
-    int find(const QString &wanted) const;
+    qsizetype find(const QString &wanted) const;
 
     // The classic edit control's undo: one step, and a second undo takes the first one back.
     void undoLastEdit();
@@ -48,7 +48,7 @@ public:
     void copy();
     void paste();
 
-    void select(int anchor, int caret);
+    void select(qsizetype anchor, qsizetype caret);
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 Q_SIGNALS:

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -13,6 +15,8 @@ namespace {
 constexpr qsizetype ChunkUnits = 16 * 1024;
 // Shorter inserts are not worth checking for a one-byte form.
 constexpr qsizetype CompactFrom = 1024;
+// A text this long is searched by two threads.
+constexpr qsizetype SearchInTwoFrom = 8 * 1024 * 1024;
 
 // Where needle first occurs in bytes[from, length), or -1. The C library's memmem, where there
 // is one, searches with vector instructions; the standard library's search looks at every
@@ -116,6 +120,30 @@ void TextStorage::Builder::markBreak(qsizetype position, BreakMark mark)
     m_marks.emplace_back(position, mark);
 }
 
+void TextStorage::Builder::appendBuilt(Builder &&later)
+{
+    TextStorage &here = *m_storage;
+    TextStorage &there = *later.m_storage;
+    const qsizetype shift = here.length();
+    // The line that goes on across the seam is measured whole.
+    const qsizetype seamLine = m_lineLength + there.lineEnd(0);
+    here.m_longestLine = std::max({ here.m_longestLine, there.m_longestLine, seamLine });
+    m_lineLength = there.lineCount() > 1 ? later.m_lineLength : seamLine;
+    for (const Piece &piece : there.m_pieces) {
+        here.m_pieces.push_back(piece);
+        here.m_index.append(piece.length, piece.newlines);
+    }
+    for (const auto &[position, mark] : later.m_marks)
+        m_marks.emplace_back(position + shift, mark);
+    // Moving a buffer's owner leaves its text where it is, so the pieces stay valid.
+    Buffers &buffers = *here.m_buffers;
+    for (QByteArray &kept : there.m_buffers->kept)
+        buffers.kept.push_back(std::move(kept));
+    for (auto &chunk : there.m_buffers->chunks)
+        buffers.chunks.push_back(std::move(chunk));
+    later = Builder();
+}
+
 TextStorage TextStorage::Builder::finish()
 {
     std::vector<Mark> &marks = m_storage->m_marks;
@@ -142,15 +170,7 @@ TextStorage TextStorage::Builder::finish()
 void TextStorage::append(const Piece &added, qsizetype &lineLength)
 {
     Piece piece = added;
-    piece.newlines = 0;
-    qint32 from = 0;
-    for (qint32 at; (at = piece.findNewline(from, piece.length, 1)) >= 0; from = at + 1) {
-        m_longestLine = std::max(m_longestLine, lineLength + at - from);
-        lineLength = 0;
-        ++piece.newlines;
-    }
-    lineLength += piece.length - from;
-    m_longestLine = std::max(m_longestLine, lineLength);
+    piece.newlines = piece.measureLines(lineLength, m_longestLine);
     m_pieces.push_back(piece);
     m_index.append(piece.length, piece.newlines);
 }
@@ -349,19 +369,50 @@ QString TextStorage::lineText(qsizetype line) const
     return mid(start, lineEnd(line) - start);
 }
 
-qsizetype TextStorage::indexOf(QStringView needle, qsizetype from) const
+qsizetype TextStorage::indexOf(QStringView needle, qsizetype from, Progress *progress) const
 {
     if (from < 0 || from > length())
         return -1;
     if (needle.isEmpty())
         return from;
+    if (progress)
+        progress->beginStage(length() - from);
+    const auto [first, offset] = locate(from);
+    const std::size_t end = m_pieces.size();
+    std::atomic<bool> found { false };
+    if (length() - from < SearchInTwoFrom || end - first < 2)
+        return searchPieces(needle, first, offset, end, progress, found);
+    // The later half is searched meanwhile, and dropped once the earlier one has a match.
+    const std::size_t middle = first + (end - first) / 2;
+    qsizetype later = -1;
+    std::thread second;
+    try {
+        second = std::thread([&] {
+            later = searchPieces(needle, middle, 0, end, progress, found);
+        });
+    } catch (const std::system_error &) {
+        return searchPieces(needle, first, offset, end, progress, found);
+    }
+    const qsizetype earlier = searchPieces(needle, first, offset, middle, progress, found);
+    if (earlier >= 0)
+        found = true;
+    second.join();
+    return earlier >= 0 ? earlier : later;
+}
+
+qsizetype TextStorage::searchPieces(QStringView needle,
+    std::size_t index,
+    qint32 offset,
+    std::size_t last,
+    Progress *progress,
+    const std::atomic<bool> &stop) const
+{
     // Each piece is searched where it is kept, one-byte pieces as bytes, so nothing is copied
     // or widened; only the few characters around each border are, for a match across it.
     const bool narrowNeedle = QtPrivate::isLatin1(needle);
     const QByteArray narrow = narrowNeedle ? needle.toLatin1() : QByteArray();
-    auto [index, offset] = locate(from);
-    qsizetype start = from - offset;
-    for (; index < m_pieces.size(); ++index, offset = 0) {
+    qsizetype start = index < m_pieces.size() ? m_index.start(index).position : length();
+    for (; index < last && !stop.load(std::memory_order_relaxed); ++index, offset = 0) {
         const Piece &piece = m_pieces[index];
         qsizetype found = -1;
         if (piece.wide) {
@@ -379,6 +430,8 @@ qsizetype TextStorage::indexOf(QStringView needle, qsizetype from) const
             if (across >= 0)
                 return spanStart + across;
         }
+        if (progress)
+            progress->advance(piece.length - offset);
         start = end;
     }
     return -1;

@@ -2,12 +2,14 @@
 
 #include "engine/lineindex.h"
 #include "engine/textpiece.h"
+#include "platform/progress.h"
 
 #include <QByteArray>
 #include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -67,8 +69,12 @@ public:
         // Marks the '\n' at position, which is appended already or will be before finish().
         // Positions come in ascending order.
         void markBreak(qsizetype position, BreakMark mark);
+        // Takes over what another builder built, as if it had been appended here; its marks
+        // move with its text. Builders of parts of a text can so run side by side.
+        void appendBuilt(Builder &&later);
         TextStorage finish();
         bool isEmpty() const { return m_storage->isEmpty(); }
+        qsizetype length() const { return m_storage->length(); }
         QChar lastUnit() const { return m_storage->at(m_storage->length() - 1); }
 
     private:
@@ -97,8 +103,9 @@ public:
     QString mid(qsizetype position, qsizetype length) const;
     QString lineText(qsizetype line) const;
     QString toString() const { return mid(0, length()); }
-    // Like QString::indexOf, without building the whole text at once.
-    qsizetype indexOf(QStringView needle, qsizetype from = 0) const;
+    // Like QString::indexOf, without building the whole text at once. A long text is searched
+    // by two threads, each taking half; the characters searched are counted into progress.
+    qsizetype indexOf(QStringView needle, qsizetype from = 0, Progress *progress = nullptr) const;
 
     Splice replace(qsizetype position, qsizetype removeLength, QStringView text);
     // Takes a splice back and returns the splice that would redo it.
@@ -129,6 +136,14 @@ private:
     struct Buffers;
 
     static qsizetype piecesLength(const std::vector<Piece> &pieces);
+    // indexOf() for the matches that begin in pieces index (from offset in it) to last, not
+    // included. Gives up, returning -1, once stop is set.
+    qsizetype searchPieces(QStringView needle,
+        std::size_t index,
+        qint32 offset,
+        std::size_t last,
+        Progress *progress,
+        const std::atomic<bool> &stop) const;
 
     // The piece holding position, and the offset in it; the end gives (count, 0).
     std::pair<std::size_t, qint32> locate(qsizetype position) const;

@@ -34,7 +34,7 @@ void TextView::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_blink.timerId()) {
         m_caretShown = !m_caretShown;
-        viewport()->update(cursorRect(int(m_model.caret())).adjusted(-1, 0, 1, 0));
+        viewport()->update(cursorRect(m_model.caret()).adjusted(-1, 0, 1, 0));
     }
     QAbstractScrollArea::timerEvent(event);
 }
@@ -143,7 +143,7 @@ void TextView::scrollContentsBy(int, int)
     m_viewport.followScrollBar();
 }
 
-void TextView::showPosition(int position)
+void TextView::showPosition(qsizetype position)
 {
     m_viewport.showPosition(position, wordWrap());
 }
@@ -161,12 +161,12 @@ void TextView::resizeEvent(QResizeEvent *event)
     updateScrollBars();
 }
 
-int TextView::positionAt(const QPoint &viewportPoint)
+qsizetype TextView::positionAt(const QPoint &viewportPoint)
 {
-    return int(m_viewport.positionAt(viewportPoint));
+    return m_viewport.positionAt(viewportPoint);
 }
 
-QRect TextView::cursorRect(int position)
+QRect TextView::cursorRect(qsizetype position)
 {
     return m_viewport.cursorRect(position);
 }

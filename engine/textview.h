@@ -28,13 +28,13 @@ public:
     QColor textColor() const { return m_textColor; }
 
     // The caret's rectangle at position, in the viewport's coordinates.
-    QRect cursorRect(int position);
-    int positionAt(const QPoint &viewportPoint);
+    QRect cursorRect(qsizetype position);
+    qsizetype positionAt(const QPoint &viewportPoint);
     // Scrolls, if need be, so that position is on screen.
-    void showPosition(int position);
+    void showPosition(qsizetype position);
     const TextStorage &storage() const { return m_model.storage(); }
-    int caretPosition() const { return int(m_model.caret()); }
-    int anchorPosition() const { return int(m_model.anchor()); }
+    qsizetype caretPosition() const { return m_model.caret(); }
+    qsizetype anchorPosition() const { return m_model.anchor(); }
     // Changes whenever the text does.
     quint64 revision() const { return m_model.revision(); }
 
@@ -54,7 +54,7 @@ protected:
     // The caret's place in text an input method is composing, or -1.
     virtual int composedCaret() const { return -1; }
     void updateScrollBars();
-    void ensureCaretVisible() { showPosition(int(m_model.caret())); }
+    void ensureCaretVisible() { showPosition(m_model.caret()); }
     void restartCaretBlink();
 
     TextEditingModel m_model;

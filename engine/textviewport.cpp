@@ -66,7 +66,7 @@ void TextViewport::scrollToRow(TextLayouts::Row row)
         row = last;
     m_top = row;
     m_settingScrollBars = true;
-    m_area.verticalScrollBar()->setValue(int(m_top.line));
+    m_area.verticalScrollBar()->setValue(barValue(m_top.line));
     m_settingScrollBars = false;
     m_area.viewport()->update();
 }
@@ -80,10 +80,11 @@ void TextViewport::updateScrollBars(bool wrapped)
     if (rowBefore(last, m_top))
         m_top = last;
     QScrollBar *vertical = m_area.verticalScrollBar();
-    vertical->setRange(0, int(last.line));
+    m_linesPerStep = last.line / std::numeric_limits<int>::max() + 1;
+    vertical->setRange(0, barValue(last.line));
     vertical->setPageStep(visibleRows());
     vertical->setSingleStep(1);
-    vertical->setValue(int(m_top.line));
+    vertical->setValue(barValue(m_top.line));
     QScrollBar *horizontal = m_area.horizontalScrollBar();
     if (wrapped) {
         // Wrapped rows fit; only the rows of a long line, cut by their length, may not.
@@ -121,8 +122,8 @@ void TextViewport::scrollTowards(const QPoint &point)
 void TextViewport::followScrollBar()
 {
     const int value = m_area.verticalScrollBar()->value();
-    if (!m_settingScrollBars && value != m_top.line)
-        m_top = { value, 0 };
+    if (!m_settingScrollBars && value != barValue(m_top.line))
+        m_top = { std::min(qsizetype(value) * m_linesPerStep, lastTopRow().line), 0 };
     m_area.viewport()->update();
 }
 

@@ -56,6 +56,7 @@ private:
     TextLayouts::Row lastTopRow();
     int rowY(TextLayouts::Row row);
     int horizontalOffset() const;
+    int barValue(qsizetype line) const { return int(line / m_linesPerStep); }
 
     QAbstractScrollArea &m_area;
     const TextStorage &m_storage;
@@ -63,4 +64,6 @@ private:
     TextNavigator &m_navigator;
     TextLayouts::Row m_top;
     bool m_settingScrollBars = false;
+    // A scroll bar counts in int; past that many lines each of its steps is several lines.
+    qsizetype m_linesPerStep = 1;
 };

@@ -1,5 +1,6 @@
 #include "platform/filestore.h"
 
+#include "platform/freememory.h"
 #include "platform/prefault.h"
 
 #include <QDir>
@@ -8,8 +9,10 @@
 #include <QSaveFile>
 #include <QStorageInfo>
 
-#ifdef Q_OS_UNIX
 #include <algorithm>
+#include <new>
+
+#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +22,9 @@
 #endif
 
 namespace {
+
+// Reads and writes go this far at a time, so that their progress can be told.
+constexpr qsizetype ProgressStep = 16 * 1024 * 1024;
 
 Failure failure(int number, const char *description)
 {
@@ -76,19 +82,20 @@ Failure systemFailure(int error)
 
 // Written through the descriptor rather than QFileDevice, which keeps only a coarse kind of
 // failure, and none at all for a write cut short by a full disk. Returns the system's error.
-int writeAll(int descriptor, const QByteArray &bytes)
+int writeAll(int descriptor, const QByteArray &bytes, Progress &progress)
 {
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t written
-            = ::write(descriptor, data, std::size_t(std::min<qsizetype>(left, 1 << 30)));
+            = ::write(descriptor, data, std::size_t(std::min<qsizetype>(left, ProgressStep)));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
             return written < 0 ? errno : EIO;
         data += written;
         left -= written;
+        progress.advance(written);
     }
     return 0;
 }
@@ -101,18 +108,25 @@ int syncToDisk(int descriptor)
 
 #endif
 
-MaybeFailure writeThrough(QFileDevice &file, const QFileInfo &target, const QByteArray &bytes)
+MaybeFailure writeThrough(
+    QFileDevice &file, const QFileInfo &target, const QByteArray &bytes, Progress &progress)
 {
 #ifdef Q_OS_UNIX
     Q_UNUSED(target);
-    int error = writeAll(file.handle(), bytes);
+    int error = writeAll(file.handle(), bytes, progress);
     if (!error)
         error = syncToDisk(file.handle());
     return error ? MaybeFailure(systemFailure(error)) : std::nullopt;
 #else
     // Flushed by hand: Qt's commit() reports success when its own final flush hits a full
     // disk, and would then replace the old file with a truncated one.
-    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError)
+    for (qsizetype done = 0; done < bytes.size(); done += ProgressStep) {
+        const qsizetype part = std::min(ProgressStep, bytes.size() - done);
+        if (file.write(bytes.constData() + done, part) != part)
+            return deviceFailure(file, target);
+        progress.advance(part);
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError)
         return deviceFailure(file, target);
     return std::nullopt;
 #endif
@@ -134,7 +148,8 @@ bool hasOtherLinks(const QString &path)
 
 // The room for the new text is claimed before the old text is touched, so a full disk fails
 // the save while the file still holds what it held.
-MaybeFailure writeInPlace(const QString &path, const QByteArray &bytes, const QFileInfo &target)
+MaybeFailure writeInPlace(
+    const QString &path, const QByteArray &bytes, const QFileInfo &target, Progress &progress)
 {
 #ifdef Q_OS_UNIX
     Q_UNUSED(target);
@@ -150,7 +165,7 @@ MaybeFailure writeInPlace(const QString &path, const QByteArray &bytes, const QF
             error = reserved;
     }
     if (!error)
-        error = writeAll(descriptor, bytes);
+        error = writeAll(descriptor, bytes, progress);
     if (!error && ::ftruncate(descriptor, bytes.size()) != 0)
         error = errno;
     if (!error)
@@ -165,7 +180,7 @@ MaybeFailure writeInPlace(const QString &path, const QByteArray &bytes, const QF
     if (bytes.size() > file.size()
         && QStorageInfo(target.absolutePath()).bytesAvailable() < bytes.size() - file.size())
         return failure(FailureNumber::DiskFull, "Disk full");
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.resize(bytes.size()))
+    if (writeThrough(file, target, bytes, progress) || !file.resize(bytes.size()))
         return deviceFailure(file, target);
     file.close();
     return std::nullopt;
@@ -206,7 +221,56 @@ Failure creationFailure(const QFileDevice &device, const QFileInfo &target)
 
 } // namespace
 
-Result<QByteArray> DiskFileStore::readFile(const QString &path)
+Result<QByteArray> FileStore::readFile(const QString &path)
+{
+    Progress unseen;
+    return readFile(path, unseen);
+}
+
+MaybeFailure FileStore::writeFile(const QString &path, const QByteArray &bytes)
+{
+    Progress unseen;
+    return writeFile(path, bytes, unseen);
+}
+
+namespace {
+
+Failure outOfMemory()
+{
+    return failure(FailureNumber::OutOfMemory, "Out of memory");
+}
+
+// The whole of an open file, which may have grown since it was measured.
+Result<QByteArray> readAll(QFile &file, qint64 size, Progress &progress)
+{
+    try {
+        // One byte more than the size tells whether the file grew since it was measured.
+        QByteArray bytes(size + 1, Qt::Uninitialized);
+        prefault(bytes.data(), bytes.size());
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const qint64 read
+                = file.read(bytes.data() + got, std::min(ProgressStep, bytes.size() - got));
+            if (read <= 0)
+                break;
+            got += read;
+            progress.advance(read);
+        }
+        bytes.resize(got);
+        while (!file.atEnd() && file.error() == QFileDevice::NoError)
+            bytes += file.read(ProgressStep);
+        if (file.error() != QFileDevice::NoError)
+            return Failure { FailureNumber::DeviceIO,
+                QStringLiteral("Device I/O error: ") + file.errorString() };
+        return bytes;
+    } catch (const std::bad_alloc &) {
+        return outOfMemory();
+    }
+}
+
+} // namespace
+
+Result<QByteArray> DiskFileStore::readFile(const QString &path, Progress &progress)
 {
     if (path.isEmpty())
         return badFileName();
@@ -222,8 +286,11 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path)
     // block the program until some writer appears.
     if (!info.isFile())
         return failure(FailureNumber::PathFileAccess, "Path/File access error");
-    if (info.size() > MaximumFileSize)
-        return failure(FailureNumber::FileTooLarge, "File is too large to open (over 1 GiB)");
+    // The system may promise more memory than it has and end the program when it is used;
+    // a file that cannot fit is refused while nothing has changed.
+    const qint64 available = availableMemory();
+    if (available >= 0 && info.size() > available)
+        return outOfMemory();
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -234,23 +301,14 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path)
         return Failure { FailureNumber::PathFileAccess,
             QStringLiteral("Path/File access error: ") + file.errorString() };
     }
-    // Asking for the limit at once would reserve a buffer of that size for every file. One
-    // byte more than the size tells whether the file grew since it was measured.
-    QByteArray bytes(qMin(info.size(), MaximumFileSize) + 1, Qt::Uninitialized);
-    prefault(bytes.data(), bytes.size());
-    bytes.resize(qMax<qint64>(0, file.read(bytes.data(), bytes.size())));
-    while (!file.atEnd() && bytes.size() <= MaximumFileSize && file.error() == QFileDevice::NoError)
-        bytes += file.read(1 << 20);
-    if (file.error() != QFileDevice::NoError)
-        return Failure { FailureNumber::DeviceIO,
-            QStringLiteral("Device I/O error: ") + file.errorString() };
-    if (bytes.size() > MaximumFileSize)
-        return failure(FailureNumber::FileTooLarge, "File is too large to open (over 1 GiB)");
-    return bytes;
+    progress.beginStage(info.size());
+    return readAll(file, info.size(), progress);
 }
 
-MaybeFailure DiskFileStore::writeFile(const QString &path, const QByteArray &bytes)
+MaybeFailure DiskFileStore::writeFile(
+    const QString &path, const QByteArray &bytes, Progress &progress)
 {
+    progress.beginStage(bytes.size());
     if (path.isEmpty())
         return badFileName();
     if (const MaybeFailure unnamable = nameFailure(path))
@@ -266,14 +324,14 @@ MaybeFailure DiskFileStore::writeFile(const QString &path, const QByteArray &byt
         return failure(FailureNumber::PermissionDenied, "Permission denied");
 
     if (hasOtherLinks(path))
-        return writeInPlace(path, bytes, info);
+        return writeInPlace(path, bytes, info, progress);
 
     // The new text goes to a temporary file beside the target and replaces it only once it is
     // complete, so a failed save never leaves a half-written document behind.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return creationFailure(file, info);
-    if (const MaybeFailure failed = writeThrough(file, info, bytes)) {
+    if (const MaybeFailure failed = writeThrough(file, info, bytes, progress)) {
         file.cancelWriting();
         return failed;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/failure.h"
+#include "platform/progress.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,17 +12,22 @@ class FileStore
 {
 public:
     virtual ~FileStore() = default;
-    virtual Result<QByteArray> readFile(const QString &path) = 0;
-    virtual MaybeFailure writeFile(const QString &path, const QByteArray &bytes) = 0;
+    // Each counts its bytes into progress as one stage.
+    virtual Result<QByteArray> readFile(const QString &path, Progress &progress) = 0;
+    virtual MaybeFailure writeFile(const QString &path, const QByteArray &bytes, Progress &progress)
+        = 0;
+
+    Result<QByteArray> readFile(const QString &path);
+    MaybeFailure writeFile(const QString &path, const QByteArray &bytes);
 };
 
 class DiskFileStore : public FileStore
 {
 public:
-    // Far above any text a person edits, and low enough that the decoded copy, the editor's
-    // copy and the undo data of a file at the limit still fit in a desktop's memory.
-    static constexpr qint64 MaximumFileSize = qint64(1) << 30;
-
-    Result<QByteArray> readFile(const QString &path) override;
-    MaybeFailure writeFile(const QString &path, const QByteArray &bytes) override;
+    using FileStore::readFile;
+    using FileStore::writeFile;
+    // A file larger than the memory still available is refused before any of it is read.
+    Result<QByteArray> readFile(const QString &path, Progress &progress) override;
+    MaybeFailure writeFile(
+        const QString &path, const QByteArray &bytes, Progress &progress) override;
 };

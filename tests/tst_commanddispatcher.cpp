@@ -4,6 +4,7 @@
 
 #include <QClipboard>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QtTest>
@@ -16,6 +17,33 @@ QString untitledPrompt()
 {
     return QStringLiteral("The file (Untitled) has changed.\rDo you wish to save changes?");
 }
+
+// The disk's files, each read and write taking a while and telling its progress as it goes.
+class SlowFileStore : public DiskFileStore
+{
+public:
+    Result<QByteArray> readFile(const QString &path, Progress &progress) override
+    {
+        crawl(progress);
+        return DiskFileStore::readFile(path, progress);
+    }
+    MaybeFailure writeFile(
+        const QString &path, const QByteArray &bytes, Progress &progress) override
+    {
+        crawl(progress);
+        return DiskFileStore::writeFile(path, bytes, progress);
+    }
+
+private:
+    static void crawl(Progress &progress)
+    {
+        progress.beginStage(10);
+        for (int step = 0; step < 10; ++step) {
+            QThread::msleep(40);
+            progress.advance(1);
+        }
+    }
+};
 
 } // namespace
 
@@ -37,6 +65,8 @@ private Q_SLOTS:
     void openAndSaveKeepEveryByte_data();
     void openAndSaveKeepEveryByte();
     void largeFileLoadsWhileTheWindowAnswers();
+    void slowFileShowsItsProgress_data();
+    void slowFileShowsItsProgress();
     void saveUntitledAsksForAName();
     void saveUntitledCancelled();
     void failedSaveIsReportedAndKeepsState();
@@ -272,6 +302,55 @@ void TestCommandDispatcher::largeFileLoadsWhileTheWindowAnswers()
     QVERIFY(w->form->isVisible());
     QCOMPARE(w->form->textBox()->textLength(), (line.size() - 1) * 800000);
     QTRY_VERIFY(!w->form->isVisible());
+}
+
+void TestCommandDispatcher::slowFileShowsItsProgress_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("open") << int(CommandDispatcher::Open) << QStringLiteral("Opening slow.txt");
+    QTest::newRow("save") << int(CommandDispatcher::Save) << QStringLiteral("Saving slow.txt");
+}
+
+void TestCommandDispatcher::slowFileShowsItsProgress()
+{
+    QFETCH(int, command);
+    QFETCH(QString, label);
+    w = std::make_unique<FakeWindow>(std::make_unique<SlowFileStore>());
+    const QString file = w->writeFile(QStringLiteral("slow.txt"), "old\r\n");
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    QVERIFY(!w->form->commands().readDocumentFile(file));
+    w->type(QStringLiteral("new "));
+    if (command == CommandDispatcher::Open) {
+        w->prompter->answerMessage(MsgBox::No);
+        w->dialog->choose(file);
+    }
+    QStringList labels;
+    int shownValue = 0;
+    bool busy = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        busy = busy || QGuiApplication::overrideCursor();
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *progress = qobject_cast<QProgressDialog *>(widget);
+            if (progress && progress->isVisible()) {
+                if (!labels.contains(progress->labelText()))
+                    labels << progress->labelText();
+                shownValue = std::max(shownValue, progress->value());
+            }
+        }
+    });
+    watcher.start(20);
+    QVERIFY(w->form->commands().ButtonClick(command));
+    watcher.stop();
+    QCOMPARE(labels, QStringList { label });
+    QVERIFY(busy);
+    QVERIFY2(shownValue > 0, "the progress never moved");
+    QCOMPARE(w->readFile(QStringLiteral("slow.txt")),
+        command == CommandDispatcher::Save ? QByteArray("new old\r\n") : QByteArray("old\r\n"));
+    QCOMPARE(text(),
+        command == CommandDispatcher::Save ? QStringLiteral("new old\n") : QStringLiteral("old\n"));
 }
 
 void TestCommandDispatcher::saveUntitledAsksForAName()

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void decodes();
     void unchangedFileSavesToSameBytes_data();
     void unchangedFileSavesToSameBytes();
+    void largeFileIsReadInTwoParts_data();
+    void largeFileIsReadInTwoParts();
     void editsKeepUntouchedLineEnds_data();
     void editsKeepUntouchedLineEnds();
     void writesLineEndingsAndFinalBreak_data();
@@ -121,6 +123,42 @@ void TestDocumentFile::unchangedFileSavesToSameBytes()
     const Result<QByteArray> written = encodeDocument(document.text, document.format);
     QVERIFY(written.ok());
     QCOMPARE(written.value(), bytes);
+}
+
+void TestDocumentFile::largeFileIsReadInTwoParts_data()
+{
+    // Large enough for two threads; each row puts something awkward where the halves meet.
+    const qsizetype half = 3 * 1024 * 1024;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("CR LF across the middle")
+        << QByteArray(half - 1, 'a') + "\r\n" + QByteArray(half, 'b') + "\r\n";
+    QTest::newRow("UTF-8 sequences across the middle") << QByteArray(half - 2, 'a')
+            + QByteArray("\xE6\x97\xA5").repeated(5) + "\n" + QByteArray(half, 'b');
+    QTest::newRow("mixed ends and wide text throughout")
+        << QByteArray("caf\xC3\xA9\r\n\xE6\x97\xA5\nplain ascii line\r\xF0\x9F\x98\x80\r\n")
+               .repeated(2 * half / 30);
+    QTest::newRow("longest line spans the middle") << QByteArray("short\r\n").repeated(half / 7)
+            + QByteArray(4000, 'x') + "\r\n" + QByteArray("short\r\n").repeated(half / 7);
+}
+
+void TestDocumentFile::largeFileIsReadInTwoParts()
+{
+    QFETCH(QByteArray, bytes);
+    QString expected = TextStorage::withNewlines(QString::fromUtf8(bytes));
+    if (!expected.endsWith(QLatin1Char('\n')))
+        expected += QLatin1Char('\n');
+    qsizetype longest = 0;
+    for (const QStringView line : QStringView(expected).split(QLatin1Char('\n')))
+        longest = std::max(longest, line.size());
+
+    const LoadedDocument document = loadDocument(bytes);
+    QCOMPARE(document.format.encoding, TextEncoding::System);
+    QVERIFY(document.text.toString() == expected);
+    QCOMPARE(document.text.lineCount(), expected.count(QLatin1Char('\n')) + 1);
+    QCOMPARE(document.text.longestLine(), longest);
+    const Result<QByteArray> written = encodeDocument(document.text, document.format);
+    QVERIFY(written.ok());
+    QVERIFY(written.value() == bytes);
 }
 
 void TestDocumentFile::editsKeepUntouchedLineEnds_data()

@@ -31,13 +31,16 @@ public:
         : m_bytes(std::move(bytes))
     { }
 
-    Result<QByteArray> readFile(const QString &) override
+    Result<QByteArray> readFile(const QString &, Progress &) override
     {
         m_gate.acquire();
         ++reads;
         return m_bytes;
     }
-    MaybeFailure writeFile(const QString &, const QByteArray &) override { return std::nullopt; }
+    MaybeFailure writeFile(const QString &, const QByteArray &, Progress &) override
+    {
+        return std::nullopt;
+    }
     void open() { m_gate.release(); }
 
     std::atomic<int> reads { 0 };

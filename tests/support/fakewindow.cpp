@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QtTest>
 
-FakeWindow::FakeWindow()
+FakeWindow::FakeWindow(std::unique_ptr<FileStore> files)
 {
     PlatformServices services;
     auto scriptedPrompter = std::make_unique<ScriptedPrompter>();
@@ -17,7 +17,7 @@ FakeWindow::FakeWindow()
     services.prompter = std::move(scriptedPrompter);
     services.commonDialog = std::move(scriptedDialog);
     services.printer = std::move(recordingPrinter);
-    services.files = std::make_unique<DiskFileStore>();
+    services.files = files ? std::move(files) : std::make_unique<DiskFileStore>();
     auto recordingShell = std::make_unique<RecordingShell>();
     shell = recordingShell.get();
     services.shell = std::move(recordingShell);

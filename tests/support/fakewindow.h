@@ -17,7 +17,8 @@
 class FakeWindow
 {
 public:
-    FakeWindow();
+    // files: the real file store when not given.
+    explicit FakeWindow(std::unique_ptr<FileStore> files = nullptr);
     // The folder the program pretends to run from.
     static QString programFolder() { return QStringLiteral("/opt/omrik"); }
 

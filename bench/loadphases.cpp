@@ -1,0 +1,44 @@
+// Times the parts of opening and saving a document outside any window: reading the file,
+// decoding it into the editor's storage, finding a string that is not there, encoding it and
+// writing it. Usage: omrik-loadphases FILE [SAVED-COPY]
+#include "core/documentfile.h"
+#include "platform/filestore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: omrik-loadphases FILE [SAVED-COPY]\n");
+        return 2;
+    }
+    DiskFileStore files;
+    QElapsedTimer clock;
+    const auto lap = [&clock](const char *what) {
+        std::printf("%-28s %8.1f ms\n", what, double(clock.nsecsElapsed()) / 1e6);
+        clock.restart();
+    };
+    clock.start();
+    Result<QByteArray> bytes = files.readFile(QString::fromLocal8Bit(argv[1]));
+    if (!bytes.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(bytes.failure().message()));
+        return 1;
+    }
+    lap("read");
+    LoadedDocument document = loadDocument(std::move(bytes.value()));
+    lap("decode");
+    const qsizetype found = document.text.indexOf(u"zq\u00e9xq absent");
+    lap("find (not there)");
+    Result<QByteArray> encoded = encodeDocument(document.text, document.format);
+    lap("encode");
+    if (argc > 2 && encoded.ok()) {
+        if (MaybeFailure failed = files.writeFile(QString::fromLocal8Bit(argv[2]), encoded.value()))
+            std::fprintf(stderr, "%s\n", qPrintable(failed->message()));
+        lap("write");
+    }
+    return found < 0 && encoded.ok() ? 0 : 1;
+}
