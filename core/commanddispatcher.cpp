@@ -8,6 +8,9 @@
 
 namespace {
 
+// A file is written this much at a time, so a large one is never held whole.
+constexpr qsizetype SavePart = 4 * 1024 * 1024;
+
 constexpr int FileDialogFlags = CommonDialog::OverwritePrompt | CommonDialog::HideReadOnly;
 
 } // namespace
@@ -181,15 +184,18 @@ MaybeFailure CommandDispatcher::writeDocumentFile(const QString &path)
     const DocumentFormat format = m_state.format();
     const auto save = [&](Progress &progress) -> MaybeFailure {
         try {
-            const Result<QByteArray> bytes = encodeDocument(text, format, &progress);
-            if (!bytes.ok())
-                return bytes.failure();
-            return m_files.writeFile(path, bytes.value(), progress);
+            DocumentWriter writer(text, format, &progress);
+            return m_files.writeParts(
+                path,
+                [&](QByteArray &part) {
+                    return writer.next(part, SavePart);
+                },
+                progress);
         } catch (const std::bad_alloc &) {
             return Failure { FailureNumber::OutOfMemory, QStringLiteral("Out of memory") };
         }
     };
-    return runModallyFor(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()), save, 2);
+    return runModallyFor(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()), save);
 }
 
 void CommandDispatcher::SaveAs()

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -534,9 +535,8 @@ QByteArray endingBytes(ReadEnding ending, LineEnding usual)
 class PartEncoder
 {
 public:
-    PartEncoder(QByteArray &bytes, const DocumentFormat &format)
-        : m_bytes(bytes)
-        , m_format(format)
+    explicit PartEncoder(const DocumentFormat &format)
+        : m_format(format)
         , m_asciiEnding(endingBytes(ReadEnding::Usual, format.lineEnding))
         , m_ending(QString::fromLatin1(m_asciiEnding))
         , m_utf8(isUtf8(format.encoding))
@@ -563,6 +563,9 @@ public:
         return addPart(run, from, length);
     }
 
+    // Where the bytes go from now on.
+    void writeTo(QByteArray &bytes) { m_bytes = &bytes; }
+
     bool flush()
     {
         if (m_pending.isEmpty())
@@ -571,7 +574,7 @@ public:
         m_pending.clear();
         if (!part)
             return false;
-        m_bytes += *part;
+        *m_bytes += *part;
         return true;
     }
 
@@ -591,13 +594,22 @@ private:
         }
         if (!flush())
             return false;
+        // Written in place: a call to append for each of a million short lines costs more
+        // than copying them.
+        const qsizetype at = m_bytes->size();
+        m_bytes->resize(at + length * m_asciiEnding.size());
+        char *out = m_bytes->data() + at;
         for (qsizetype done = 0; done < length;) {
             const qsizetype lineEnd = find(ascii, done, length, '\n');
-            m_bytes.append(ascii + done, lineEnd - done);
-            if (lineEnd < length)
-                m_bytes.append(m_asciiEnding);
+            std::memcpy(out, ascii + done, std::size_t(lineEnd - done));
+            out += lineEnd - done;
+            if (lineEnd < length) {
+                std::memcpy(out, m_asciiEnding.constData(), std::size_t(m_asciiEnding.size()));
+                out += m_asciiEnding.size();
+            }
             done = lineEnd + 1;
         }
+        m_bytes->resize(out - m_bytes->data());
         return true;
     }
 
@@ -609,7 +621,7 @@ private:
         }
         if (!flush())
             return false;
-        m_bytes.append(ending);
+        m_bytes->append(ending);
         return true;
     }
 
@@ -632,7 +644,7 @@ private:
     }
 
     static constexpr qsizetype Part = 1024 * 1024;
-    QByteArray &m_bytes;
+    QByteArray *m_bytes = nullptr;
     const DocumentFormat m_format;
     const QByteArray m_asciiEnding;
     const QString m_ending;
@@ -653,34 +665,55 @@ Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &for
     return encodeDocument(TextStorage::fromText(text), format);
 }
 
-Result<QByteArray> encodeDocument(
-    const TextStorage &text, const DocumentFormat &format, Progress *progress)
+struct DocumentWriter::Encoding
 {
-    if (progress)
-        progress->beginStage(text.length());
-    const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
-        || format.encoding == TextEncoding::Utf16BeBom;
-    QByteArray bytes = byteOrderMark(format.encoding);
-    // Most documents need no more than this, and one buffer of the right size saves copying
-    // a large file as it grows.
-    const qsizetype expected = (text.length() + text.lineCount() * 2 + 8) * (utf16 ? 2 : 1);
-    bytes.reserve(expected);
-    prefault(bytes.data(), expected);
-    PartEncoder encoder(bytes, format);
+    explicit Encoding(const DocumentFormat &format)
+        : encoder(format)
+    { }
+    PartEncoder encoder;
     std::vector<TextStorage::MarkedBreak> marks;
+};
+
+DocumentWriter::DocumentWriter(
+    const TextStorage &text, const DocumentFormat &format, Progress *progress)
+    : m_text(text)
+    , m_format(format)
+    , m_progress(progress)
+    , m_encoding(std::make_unique<Encoding>(format))
+{
     const qsizetype length = text.length();
-    const bool endsWithLine = length >= 2 && text.at(length - 1) == QLatin1Char('\n')
+    m_endsWithLine = length >= 2 && text.at(length - 1) == QLatin1Char('\n')
         && text.at(length - 2) != QLatin1Char('\n');
-    for (std::size_t run = 0; run < text.runCount(); ++run) {
-        text.marksIn(run, marks);
-        const TextStorage::Run part = text.run(run);
-        if (!encoder.add(part, marks, endsWithLine && run + 1 == text.runCount()))
+    if (m_progress)
+        m_progress->beginStage(length);
+}
+
+DocumentWriter::~DocumentWriter() = default;
+
+Result<bool> DocumentWriter::next(QByteArray &part, qsizetype size)
+{
+    PartEncoder &encoder = m_encoding->encoder;
+    encoder.writeTo(part);
+    const bool first = m_run == 0;
+    if (first)
+        part += byteOrderMark(m_format.encoding);
+    for (qsizetype limit = size; m_run < m_text.runCount() && part.size() < limit;) {
+        m_text.marksIn(m_run, m_encoding->marks);
+        const TextStorage::Run run = m_text.run(m_run);
+        ++m_run;
+        if (!encoder.add(run, m_encoding->marks, m_endsWithLine && m_run == m_text.runCount()))
             return unencodable();
-        if (progress)
-            progress->advance(part.latin1 ? part.narrow.size() : part.wide.size());
+        if (m_progress)
+            m_progress->advance(run.latin1 ? run.narrow.size() : run.wide.size());
+        // Whether text that starts like a UTF-16 mark would read back as UTF-16 can only be
+        // told once all of it is there, so it comes in one part.
+        if (first && limit == size && part.size() >= 2 && !readsBackAs(part.first(2), m_format))
+            limit = std::numeric_limits<qsizetype>::max();
     }
+    if (m_run < m_text.runCount())
+        return true;
     // A text that does not end with a line break gets one, which a save always gave it.
-    if (!text.isEmpty() && text.at(text.length() - 1) != QLatin1Char('\n')) {
+    if (!m_text.isEmpty() && m_text.at(m_text.length() - 1) != QLatin1Char('\n')) {
         TextStorage::Run lineBreak;
         lineBreak.latin1 = true;
         lineBreak.narrow = QLatin1StringView("\n");
@@ -689,9 +722,30 @@ Result<QByteArray> encodeDocument(
     }
     if (!encoder.flush())
         return unencodable();
-    if (!readsBackAs(bytes, format))
+    if (first && !readsBackAs(part, m_format))
         return ambiguous();
-    return bytes;
+    return false;
+}
+
+Result<QByteArray> encodeDocument(
+    const TextStorage &text, const DocumentFormat &format, Progress *progress)
+{
+    const bool utf16 = format.encoding == TextEncoding::Utf16LeBom
+        || format.encoding == TextEncoding::Utf16BeBom;
+    QByteArray bytes;
+    // Most documents need no more than this, and one buffer of the right size saves copying
+    // a large file as it grows.
+    const qsizetype expected = (text.length() + text.lineCount() * 2 + 8) * (utf16 ? 2 : 1);
+    bytes.reserve(expected);
+    prefault(bytes.data(), expected);
+    DocumentWriter writer(text, format, progress);
+    for (;;) {
+        const Result<bool> more = writer.next(bytes, expected);
+        if (!more.ok())
+            return more.failure();
+        if (!more.value())
+            return bytes;
+    }
 }
 
 LoadedDocument loadDocument(QByteArray bytes, Progress *progress)

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 // Bytes on disk <-> the editor's text. This is the one place that knows encodings and line
 // endings; it touches no file and shows nothing.
 
@@ -60,4 +62,30 @@ DecodedDocument decodeDocument(const QByteArray &bytes);
 // the encoding cannot hold the text.
 Result<QByteArray> encodeDocument(
     const TextStorage &text, const DocumentFormat &format, Progress *progress = nullptr);
+
+// encodeDocument() a part at a time, so that a large file is written without its bytes ever
+// being held at once. The text must not change while the writer lives.
+class DocumentWriter
+{
+public:
+    DocumentWriter(const TextStorage &text, const DocumentFormat &format, Progress *progress);
+    ~DocumentWriter();
+    DocumentWriter(const DocumentWriter &) = delete;
+    DocumentWriter &operator=(const DocumentWriter &) = delete;
+
+    // Appends the next part of the bytes to part, until it holds at least size bytes or the
+    // text ends; true while more is to come. The characters encoded are counted into progress
+    // as one stage.
+    Result<bool> next(QByteArray &part, qsizetype size);
+
+private:
+    struct Encoding;
+
+    const TextStorage &m_text;
+    const DocumentFormat m_format;
+    Progress *const m_progress;
+    std::unique_ptr<Encoding> m_encoding;
+    std::size_t m_run = 0;
+    bool m_endsWithLine = false;
+};
 Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format);

@@ -9,8 +9,16 @@
 #include <QSaveFile>
 #include <QStorageInfo>
 
+#include <QMutex>
+#include <QScopeGuard>
+#include <QWaitCondition>
+
 #include <algorithm>
+#include <deque>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -29,6 +37,11 @@ constexpr qsizetype ProgressStep = 16 * 1024 * 1024;
 Failure failure(int number, const char *description)
 {
     return { number, QString::fromLatin1(description) };
+}
+
+Failure outOfMemory()
+{
+    return failure(FailureNumber::OutOfMemory, "Out of memory");
 }
 
 Failure badFileName()
@@ -108,28 +121,131 @@ int syncToDisk(int descriptor)
 
 #endif
 
-MaybeFailure writeThrough(
+MaybeFailure writePart(
     QFileDevice &file, const QFileInfo &target, const QByteArray &bytes, Progress &progress)
 {
 #ifdef Q_OS_UNIX
     Q_UNUSED(target);
-    int error = writeAll(file.handle(), bytes, progress);
-    if (!error)
-        error = syncToDisk(file.handle());
+    const int error = writeAll(file.handle(), bytes, progress);
     return error ? MaybeFailure(systemFailure(error)) : std::nullopt;
 #else
-    // Flushed by hand: Qt's commit() reports success when its own final flush hits a full
-    // disk, and would then replace the old file with a truncated one.
     for (qsizetype done = 0; done < bytes.size(); done += ProgressStep) {
         const qsizetype part = std::min(ProgressStep, bytes.size() - done);
         if (file.write(bytes.constData() + done, part) != part)
             return deviceFailure(file, target);
         progress.advance(part);
     }
+    return std::nullopt;
+#endif
+}
+
+// What was written reaches the disk before the file counts as saved.
+MaybeFailure finishWriting(QFileDevice &file, const QFileInfo &target)
+{
+#ifdef Q_OS_UNIX
+    Q_UNUSED(target);
+    const int error = syncToDisk(file.handle());
+    return error ? MaybeFailure(systemFailure(error)) : std::nullopt;
+#else
+    // Flushed by hand: Qt's commit() reports success when its own final flush hits a full
+    // disk, and would then replace the old file with a truncated one.
     if (!file.flush() || file.error() != QFileDevice::NoError)
         return deviceFailure(file, target);
     return std::nullopt;
 #endif
+}
+
+#ifndef Q_OS_UNIX
+MaybeFailure writeThrough(
+    QFileDevice &file, const QFileInfo &target, const QByteArray &bytes, Progress &progress)
+{
+    if (const MaybeFailure failed = writePart(file, target, bytes, progress))
+        return failed;
+    return finishWriting(file, target);
+}
+#endif
+
+// Makes the parts on a thread of its own, a part or two ahead of the writing, so that making
+// and writing them overlap. Two buffers take turns, so no memory is new after the first.
+MaybeFailure pipeParts(const FileStore::PartSource &source,
+    const std::function<MaybeFailure(const QByteArray &)> &write)
+{
+    struct Pipe
+    {
+        QMutex lock;
+        QWaitCondition changed;
+        std::deque<QByteArray> full;
+        std::vector<QByteArray> spare { QByteArray(), QByteArray() };
+        bool ended = false;
+        bool stopped = false;
+        MaybeFailure failed;
+    } pipe;
+    // Makes one part; false once no more are to be made.
+    const auto makeOne = [&] {
+        QByteArray part;
+        {
+            QMutexLocker locker(&pipe.lock);
+            while (pipe.spare.empty() && !pipe.stopped)
+                pipe.changed.wait(&pipe.lock);
+            if (pipe.stopped)
+                return false;
+            part = std::move(pipe.spare.back());
+            pipe.spare.pop_back();
+        }
+        part.resize(0);
+        Result<bool> more = false;
+        try {
+            more = source(part);
+        } catch (const std::bad_alloc &) {
+            more = outOfMemory();
+        }
+        const QMutexLocker locker(&pipe.lock);
+        pipe.full.push_back(std::move(part));
+        pipe.ended = !more.ok() || !more.value();
+        if (!more.ok())
+            pipe.failed = more.failure();
+        pipe.changed.wakeAll();
+        return !pipe.ended;
+    };
+    std::thread maker;
+    try {
+        maker = std::thread([&] {
+            while (makeOne()) { }
+        });
+    } catch (const std::system_error &) {
+        // Without a second thread the parts are made between the writes; the pipe's two
+        // buffers then always have room.
+    }
+    const auto stop = qScopeGuard([&] {
+        {
+            const QMutexLocker locker(&pipe.lock);
+            pipe.stopped = true;
+            pipe.changed.wakeAll();
+        }
+        if (maker.joinable())
+            maker.join();
+    });
+    for (;;) {
+        if (!maker.joinable() && !pipe.ended)
+            makeOne();
+        QByteArray part;
+        {
+            QMutexLocker locker(&pipe.lock);
+            while (pipe.full.empty() && !pipe.ended)
+                pipe.changed.wait(&pipe.lock);
+            if (pipe.failed)
+                return pipe.failed;
+            if (pipe.full.empty())
+                return std::nullopt;
+            part = std::move(pipe.full.front());
+            pipe.full.pop_front();
+        }
+        if (const MaybeFailure failed = write(part))
+            return failed;
+        const QMutexLocker locker(&pipe.lock);
+        pipe.spare.push_back(std::move(part));
+        pipe.changed.wakeAll();
+    }
 }
 
 // Replacing a file that has other hard links would cut it off from them; such a file is
@@ -235,11 +351,6 @@ MaybeFailure FileStore::writeFile(const QString &path, const QByteArray &bytes)
 
 namespace {
 
-Failure outOfMemory()
-{
-    return failure(FailureNumber::OutOfMemory, "Out of memory");
-}
-
 // The whole of an open file, which may have grown since it was measured.
 Result<QByteArray> readAll(QFile &file, qint64 size, Progress &progress)
 {
@@ -305,15 +416,28 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path, Progress &progre
     return readAll(file, info.size(), progress);
 }
 
-MaybeFailure DiskFileStore::writeFile(
-    const QString &path, const QByteArray &bytes, Progress &progress)
+MaybeFailure FileStore::writeParts(
+    const QString &path, const PartSource &source, Progress &progress)
 {
-    progress.beginStage(bytes.size());
+    QByteArray bytes;
+    for (;;) {
+        const Result<bool> more = source(bytes);
+        if (!more.ok())
+            return more.failure();
+        if (!more.value())
+            return writeFile(path, bytes, progress);
+    }
+}
+
+namespace {
+
+// Why a file cannot be written at path at all, if it cannot.
+MaybeFailure unwritable(const QString &path, const QFileInfo &info)
+{
     if (path.isEmpty())
         return badFileName();
     if (const MaybeFailure unnamable = nameFailure(path))
         return unnamable;
-    const QFileInfo info(path);
     if (!QFileInfo(info.absolutePath()).isDir())
         return failure(FailureNumber::PathNotFound, "Path not found");
     if (info.isDir())
@@ -322,16 +446,61 @@ MaybeFailure DiskFileStore::writeFile(
     // marked it read-only to keep it, so honour that.
     if (info.exists() && !info.isWritable())
         return failure(FailureNumber::PermissionDenied, "Permission denied");
+    return std::nullopt;
+}
 
-    if (hasOtherLinks(path))
-        return writeInPlace(path, bytes, info, progress);
+} // namespace
+
+MaybeFailure DiskFileStore::writeFile(
+    const QString &path, const QByteArray &bytes, Progress &progress)
+{
+    progress.beginStage(bytes.size());
+    const auto whole = [&bytes, given = false](QByteArray &part) mutable -> Result<bool> {
+        if (!given)
+            part = bytes;
+        given = true;
+        return false;
+    };
+    return writeFrom(path, whole, &progress);
+}
+
+MaybeFailure DiskFileStore::writeParts(
+    const QString &path, const PartSource &source, Progress &progress)
+{
+    Q_UNUSED(progress);
+    return writeFrom(path, source, nullptr);
+}
+
+MaybeFailure DiskFileStore::writeFrom(
+    const QString &path, const PartSource &source, Progress *writes)
+{
+    Progress unseen;
+    Progress &written = writes ? *writes : unseen;
+    const QFileInfo info(path);
+    if (const MaybeFailure refused = unwritable(path, info))
+        return refused;
+    if (hasOtherLinks(path)) {
+        // Written over the old text, so nothing is written until all of it is there.
+        QByteArray bytes;
+        for (Result<bool> more = true; more.value();) {
+            more = source(bytes);
+            if (!more.ok())
+                return more.failure();
+        }
+        return writeInPlace(path, bytes, info, written);
+    }
 
     // The new text goes to a temporary file beside the target and replaces it only once it is
     // complete, so a failed save never leaves a half-written document behind.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return creationFailure(file, info);
-    if (const MaybeFailure failed = writeThrough(file, info, bytes, progress)) {
+    MaybeFailure failed = pipeParts(source, [&](const QByteArray &part) {
+        return writePart(file, info, part, written);
+    });
+    if (!failed)
+        failed = finishWriting(file, info);
+    if (failed) {
         file.cancelWriting();
         return failed;
     }

@@ -27,11 +27,11 @@ public:
         crawl(progress);
         return DiskFileStore::readFile(path, progress);
     }
-    MaybeFailure writeFile(
-        const QString &path, const QByteArray &bytes, Progress &progress) override
+    MaybeFailure writeParts(
+        const QString &path, const PartSource &source, Progress &progress) override
     {
         crawl(progress);
-        return DiskFileStore::writeFile(path, bytes, progress);
+        return DiskFileStore::writeParts(path, source, progress);
     }
 
 private:
