@@ -85,7 +85,12 @@ TextPiece TextPiece::slice(qint32 from, qint32 to) const
     part.data = wide ? static_cast<const void *>(units() + from)
                      : static_cast<const void *>(bytes() + from);
     part.length = to - from;
-    part.newlines = countNewlines(from, to);
+    // Only the smaller side is counted: slicing whole pieces, as copying a selection of all
+    // the text does, then reads none of it.
+    if (part.length > length / 2)
+        part.newlines = newlines - countNewlines(0, from) - countNewlines(to, length);
+    else
+        part.newlines = countNewlines(from, to);
     return part;
 }
 
