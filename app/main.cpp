@@ -1,5 +1,6 @@
 #include "core/documentread.h"
 #include "platform/platformservices.h"
+#include "platform/prefault.h"
 #include "platform/sharppixmap.h"
 #include "platform/standardoutput.h"
 #include "settings/commandline.h"
@@ -60,6 +61,7 @@ std::unique_ptr<DocumentRead> startReading(FileStore &files, const QString &path
 
 int main(int argc, char *argv[])
 {
+    keepFreedBlocks();
     const QStringList arguments = commandLineArguments(argc, argv);
     const CommandLine commandLine = CommandLine::parse(arguments);
     // Answered before Qt starts, which needs a display.

@@ -4,6 +4,7 @@
 #include "core/documentread.h"
 #include "engine/textcontrol.h"
 #include "platform/modalwork.h"
+#include "platform/prefault.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -113,6 +114,7 @@ CopyFloor copyFloor(const QString &from, const QString &to)
 
 int main(int argc, char *argv[])
 {
+    keepFreedBlocks();
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: omrik-interaction DOCUMENT\n");

@@ -3,6 +3,7 @@
 // writing it. Usage: omrik-loadphases FILE [SAVED-COPY]
 #include "core/documentfile.h"
 #include "platform/filestore.h"
+#include "platform/prefault.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    keepFreedBlocks();
     QCoreApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: omrik-loadphases FILE [SAVED-COPY]\n");

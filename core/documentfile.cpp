@@ -134,7 +134,8 @@ std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding enc
 
 // Blocks of a UTF-8 file end before an ASCII byte, which never belongs to a longer sequence,
 // and never between the CR and LF of a pair; so each block decodes on its own exactly as it
-// does within the whole file.
+// does within the whole file. Windows-1252, a byte a character, can be cut anywhere else, so
+// the same blocks serve it.
 #ifdef OMRIK_SMALL_BLOCKS
 // The fuzzer's inputs are short; tiny blocks put block borders everywhere in them.
 constexpr qsizetype Utf8Block = 5;
@@ -238,8 +239,8 @@ bool isUtf8(TextEncoding encoding)
 struct Characters
 {
     TextEncoding encoding = TextEncoding::System;
-    // The decoded text, byte-order mark left out; none for UTF-8, which is converted where
-    // it was read.
+    // The decoded text, byte-order mark left out; none for UTF-8 and Windows-1252, which are
+    // converted where they were read.
     QString text;
 };
 
@@ -273,7 +274,7 @@ Characters readCharacters(const QByteArray &bytes)
         if (std::optional<QString> text = decodeSystem(bytes))
             return { TextEncoding::System, *text };
     }
-    return { TextEncoding::Windows1252, decodeWindows1252(bytes) };
+    return { TextEncoding::Windows1252, QString() };
 }
 
 // Windows-1252 text that starts like a UTF-16 byte-order mark can, once its line endings are
@@ -405,9 +406,9 @@ qsizetype compactLineEnd(
     return at + (pair ? 2 : 1);
 }
 
-// compactLines() for ASCII. Sixteen bytes at a time: most lines are a few dozen bytes, too
+// compactLines() for one-byte characters. Sixteen bytes at a time: most lines are a few dozen bytes, too
 // short for calls to memchr and memmove each to pay.
-qsizetype compactAsciiLines(
+qsizetype compactByteLines(
     char *data, qsizetype from, qsizetype to, qsizetype out, LineEndMarks &marks, qsizetype shift)
 {
     // Where LF is the usual line end, an LF stays as it is and needs no look.
@@ -429,7 +430,11 @@ qsizetype compactAsciiLines(
             continue;
         }
         const int before = __builtin_ctz(ends);
-        if (out != at)
+        // Once sixteen line ends have gone, the whole block can be stored: what it writes
+        // past the bytes kept lies below any byte not yet read. Before that, only those bytes.
+        if (at - out >= 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(data + out), block);
+        else if (out != at)
             std::memmove(data + out, data + at, std::size_t(before));
         at += before;
         out += before;
@@ -445,11 +450,10 @@ qsizetype compactAsciiLines(
     return out;
 }
 
-// Converts one part of a valid UTF-8 file inside the bytes it was read into, from the part's
-// start on: ASCII and other Latin-1 runs stay one byte a character where they are, so a large
-// file is never held twice.
-TextStorage::Builder loadUtf8Part(
-    char *data, qsizetype from, qsizetype to, LineEnding usual, Progress *progress)
+// Converts one part of a file inside the bytes it was read into, from the part's start on:
+// Latin-1 runs stay one byte a character where they are, so a large file is never held twice.
+TextStorage::Builder loadPartInPlace(
+    char *data, qsizetype from, qsizetype to, LineEnding usual, bool utf8, Progress *progress)
 {
     TextStorage::Builder builder;
     LineEndMarks marks(builder, usual);
@@ -466,12 +470,14 @@ TextStorage::Builder loadUtf8Part(
         const qsizetype shift = built - runStart;
         if (progress)
             progress->advance(end - start);
-        if (isAscii(data + start, end - start)) {
-            out = compactAsciiLines(data, start, end, out, marks, shift);
+        // Most blocks are their characters already, one byte each.
+        if (utf8 ? isAscii(data + start, end - start) : isLatin1In1252(data + start, end - start)) {
+            out = compactByteLines(data, start, end, out, marks, shift);
             continue;
         }
+        const QByteArrayView block(data + start, end - start);
         QString text
-            = *decodeStrictly(QStringConverter::Utf8, QByteArrayView(data + start, end - start));
+            = utf8 ? *decodeStrictly(QStringConverter::Utf8, block) : decodeWindows1252(block);
         text.truncate(compactLines(text.data(), 0, text.size(), 0, marks, out + shift));
         if (QtPrivate::isLatin1(text)) {
             const QByteArray narrow = text.toLatin1();
@@ -487,14 +493,17 @@ TextStorage::Builder loadUtf8Part(
     return builder;
 }
 
-TextStorage loadUtf8(QByteArray &bytes, qsizetype from, LineEnding usual, Progress *progress)
+// A valid UTF-8 or any Windows-1252 file converted inside the bytes it was read into, by
+// two threads when it is large.
+TextStorage loadInPlace(
+    QByteArray &bytes, qsizetype from, LineEnding usual, bool utf8, Progress *progress)
 {
     if (progress)
         progress->beginStage(bytes.size() - from);
     char *data = bytes.data();
     TextStorage::Builder parts[2];
     inTwoParts(data, from, bytes.size(), [&](int part, qsizetype start, qsizetype to) {
-        parts[part] = loadUtf8Part(data, start, to, usual, progress);
+        parts[part] = loadPartInPlace(data, start, to, usual, utf8, progress);
     });
     TextStorage::Builder &builder = parts[0];
     builder.appendBuilt(std::move(parts[1]));
@@ -752,10 +761,11 @@ LoadedDocument loadDocument(QByteArray bytes, Progress *progress)
 {
     Characters characters = readCharacters(bytes);
     const TextEncoding encoding = characters.encoding;
-    if (isUtf8(encoding)) {
+    if (isUtf8(encoding) || encoding == TextEncoding::Windows1252) {
         const qsizetype from = encoding == TextEncoding::Utf8Bom ? Utf8Bom.size() : 0;
         const LineEnding ending = firstLineEnding(QByteArrayView(bytes).sliced(from), '\r', '\n');
-        return { loadUtf8(bytes, from, ending, progress), { encoding, ending } };
+        return { loadInPlace(bytes, from, ending, isUtf8(encoding), progress),
+            { encoding, ending } };
     }
     bytes = QByteArray();
     const LineEnding ending = firstLineEnding(QStringView(characters.text), u'\r', u'\n');

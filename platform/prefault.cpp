@@ -1,8 +1,14 @@
 #include "platform/prefault.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include <system_error>
+#include <thread>
 #endif
 
 namespace {
@@ -10,6 +16,7 @@ namespace {
 // Smaller buffers come from the heap, where most pages are already in use.
 constexpr qsizetype Worthwhile = 1024 * 1024;
 constexpr qsizetype HugePage = 2 * 1024 * 1024;
+constexpr qsizetype InTwoFrom = 64 * 1024 * 1024;
 
 } // namespace
 
@@ -32,10 +39,34 @@ void prefault(void *data, qsizetype size)
     const auto page = quintptr(sysconf(_SC_PAGESIZE));
     const quintptr start = (quintptr(data) + page - 1) & ~(page - 1);
     const quintptr end = (quintptr(data) + quintptr(size)) & ~(page - 1);
-    if (end > start)
-        madvise(reinterpret_cast<void *>(start), end - start, MADV_POPULATE_WRITE);
+    if (end <= start)
+        return;
+    const auto populate = [](quintptr from, quintptr to) {
+        madvise(reinterpret_cast<void *>(from), to - from, MADV_POPULATE_WRITE);
+    };
+    // The system backs the pages of two halves at once nearly twice as fast.
+    const quintptr middle = (start + (end - start) / 2) & ~(page - 1);
+    std::thread second;
+    if (end - start >= quintptr(InTwoFrom)) {
+        try {
+            second = std::thread(populate, middle, end);
+        } catch (const std::system_error &) { }
+    }
+    populate(start, second.joinable() ? middle : end);
+    if (second.joinable())
+        second.join();
 #else
     Q_UNUSED(data);
     Q_UNUSED(size);
+#endif
+}
+
+void keepFreedBlocks()
+{
+#ifdef __GLIBC__
+    // Larger blocks, a document's own bytes among them, still come straight from the system
+    // and go straight back.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
 #endif
 }
