@@ -5,6 +5,8 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QSysInfo>
+#include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
@@ -163,13 +165,17 @@ constexpr qsizetype TwoPartsFrom = 16;
 constexpr qsizetype TwoPartsFrom = 4 * 1024 * 1024;
 #endif
 
-// Runs work(part, start, end) on the two parts of bytes [from, to), which meet at a block
-// border, the later part on a thread of its own; what either throws is thrown here.
-template<class Work>
-void inTwoParts(const char *bytes, qsizetype from, qsizetype to, Work work)
+// Where a UTF-8 or Windows-1252 file is cut in two parts: at a block border near its middle.
+qsizetype utf8Seam(const char *bytes, qsizetype from, qsizetype to)
 {
-    const qsizetype seam
-        = to - from < TwoPartsFrom ? to : utf8Border(bytes, from + (to - from) / 2, to);
+    return to - from < TwoPartsFrom ? to : utf8Border(bytes, from + (to - from) / 2, to);
+}
+
+// Runs work(part, start, end) on the two parts of [from, to), which meet at seam, the later
+// part on a thread of its own; what either throws is thrown here.
+template<class Work>
+void inTwoParts(qsizetype from, qsizetype seam, qsizetype to, Work work)
+{
     if (seam == to) {
         work(0, from, to);
         work(1, to, to);
@@ -218,7 +224,8 @@ bool isAscii(const char *data, qsizetype length)
 bool isValidUtf8(const QByteArray &bytes, qsizetype from)
 {
     std::atomic<bool> valid { true };
-    inTwoParts(bytes.constData(), from, bytes.size(), [&](int, qsizetype partStart, qsizetype to) {
+    const qsizetype seam = utf8Seam(bytes.constData(), from, bytes.size());
+    inTwoParts(from, seam, bytes.size(), [&](int, qsizetype partStart, qsizetype to) {
         for (qsizetype start = partStart, end; start < to && valid; start = end) {
             end = utf8BlockEnd(bytes.constData(), start, to);
             const QByteArrayView block(bytes.constData() + start, end - start);
@@ -239,35 +246,88 @@ bool isUtf8(TextEncoding encoding)
 struct Characters
 {
     TextEncoding encoding = TextEncoding::System;
-    // The decoded text, byte-order mark left out; none for UTF-8 and Windows-1252, which are
-    // converted where they were read.
+    // The decoded text, byte-order mark left out; none for UTF-8, UTF-16 and Windows-1252,
+    // which are converted where they were read.
     QString text;
 };
 
 // How a file's bytes are read, decided in this one place: by a byte-order mark when what
 // follows it is valid in that encoding, else in the system code page when every byte is valid
 // there, else as Windows-1252, which takes any bytes.
-// A UTF-16 byte-order mark with valid UTF-16 after it.
-std::optional<Characters> readUtf16(const QByteArray &bytes)
+// The units of a UTF-16 file, after its byte-order mark.
+struct Utf16Units
 {
-    const bool littleEndian = bytes.startsWith(Utf16LeBom);
-    if (!(littleEndian || bytes.startsWith(Utf16BeBom)) || bytes.size() % 2 != 0)
-        return std::nullopt;
-    std::optional<QString> text
-        = decodeStrictly(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
-            QByteArrayView(bytes).sliced(2));
-    if (!text)
-        return std::nullopt;
-    return Characters { littleEndian ? TextEncoding::Utf16LeBom : TextEncoding::Utf16BeBom,
-        std::move(*text) };
+    explicit Utf16Units(const QByteArray &bytes)
+        : bytes(bytes.constData() + 2)
+        , count((bytes.size() - 2) / 2)
+        , littleEndian(bytes.startsWith(Utf16LeBom))
+    { }
+    char16_t at(qsizetype index) const
+    {
+        return littleEndian ? qFromLittleEndian<char16_t>(bytes + 2 * index)
+                            : qFromBigEndian<char16_t>(bytes + 2 * index);
+    }
+    // Where the units are cut in two parts: near the middle, neither inside a surrogate pair
+    // nor between the CR and LF of a pair.
+    qsizetype seam() const
+    {
+        if (count < TwoPartsFrom / 2)
+            return count;
+        qsizetype at = count / 2;
+        while (at < count
+            && (QChar::isHighSurrogate(this->at(at - 1))
+                || (this->at(at - 1) == u'\r' && this->at(at) == u'\n')))
+            ++at;
+        return at;
+    }
+
+    const char *bytes;
+    qsizetype count;
+    bool littleEndian;
+};
+
+// Whether units [from, to) pair every surrogate. Most text has none, which is looked at first.
+bool pairsSurrogates(const Utf16Units &units, qsizetype from, qsizetype to)
+{
+    bool high = false;
+    for (qsizetype start = from; start < to; start += 4096) {
+        const qsizetype end = std::min(to, start + 4096);
+        bool any = false;
+        for (qsizetype i = start; i < end; ++i)
+            any |= (units.at(i) & 0xF800) == 0xD800;
+        if (!any && !high)
+            continue;
+        for (qsizetype i = start; i < end; ++i) {
+            const char16_t unit = units.at(i);
+            if (high != QChar::isLowSurrogate(unit))
+                return false;
+            high = QChar::isHighSurrogate(unit);
+        }
+    }
+    return !high;
+}
+
+// A UTF-16 byte-order mark with valid UTF-16 after it.
+bool isUtf16(const QByteArray &bytes)
+{
+    if (!(bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom)) || bytes.size() % 2 != 0)
+        return false;
+    const Utf16Units units(bytes);
+    std::atomic<bool> valid { true };
+    inTwoParts(0, units.seam(), units.count, [&](int, qsizetype from, qsizetype to) {
+        if (!pairsSurrogates(units, from, to))
+            valid = false;
+    });
+    return valid;
 }
 
 Characters readCharacters(const QByteArray &bytes)
 {
     if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size()))
         return { TextEncoding::Utf8Bom, QString() };
-    if (std::optional<Characters> characters = readUtf16(bytes))
-        return std::move(*characters);
+    if (isUtf16(bytes))
+        return { bytes.startsWith(Utf16LeBom) ? TextEncoding::Utf16LeBom : TextEncoding::Utf16BeBom,
+            QString() };
     if (systemIsUtf8() && isValidUtf8(bytes, 0))
         return { TextEncoding::System, QString() };
     if (!systemIsUtf8()) {
@@ -285,7 +345,7 @@ bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format)
         || format.encoding == TextEncoding::Utf16BeBom;
     if (utf16 || !(bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom)))
         return true;
-    return !readUtf16(bytes).has_value();
+    return !isUtf16(bytes);
 }
 
 Failure ambiguous()
@@ -354,95 +414,81 @@ qsizetype find(const char *data, qsizetype from, qsizetype to, char unit)
     return hit ? static_cast<const char *>(hit) - data : to;
 }
 
-qsizetype find(const QChar *data, qsizetype from, qsizetype to, char unit)
+char16_t *units(QString &text)
 {
-    const qsizetype hit = QStringView(data + from, to - from).indexOf(QLatin1Char(unit));
-    return hit < 0 ? to : from + hit;
-}
-
-template<class Unit>
-Unit asUnit(char ascii);
-template<>
-QChar asUnit<QChar>(char ascii)
-{
-    return QLatin1Char(ascii);
-}
-
-// Turns CR LF and lone CR into '\n', moving the units of [from, to) down to out, and marks the
-// line ends unlike the usual one; the unit at offset k of data is at position k + shift of the
-// text. Returns the new end. A CR LF pair never straddles `to`.
-template<class Unit>
-qsizetype compactLines(
-    Unit *data, qsizetype from, qsizetype to, qsizetype out, LineEndMarks &marks, qsizetype shift)
-{
-    const bool lfIsOdd = marks.usual() != LineEnding::Lf;
-    while (from < to) {
-        const qsizetype cr = find(data, from, to, '\r');
-        for (qsizetype lf = from; lfIsOdd && (lf = find(data, lf, cr, '\n')) < cr; ++lf)
-            marks.note(out + lf - from + shift, LineEnding::Lf);
-        std::memmove(data + out, data + from, std::size_t(cr - from) * sizeof(Unit));
-        out += cr - from;
-        if (cr == to)
-            break;
-        const bool pair = cr + 1 < to && data[cr + 1] == asUnit<Unit>('\n');
-        marks.note(out + shift, pair ? LineEnding::CrLf : LineEnding::Cr);
-        data[out++] = asUnit<Unit>('\n');
-        from = pair ? cr + 2 : cr + 1;
-    }
-    return out;
+    return reinterpret_cast<char16_t *>(text.data());
 }
 
 // One line end at data[at], which is a CR or an LF, becomes '\n' at out; returns where the
 // text goes on.
+template<class Unit>
 qsizetype compactLineEnd(
-    char *data, qsizetype at, qsizetype to, qsizetype &out, LineEndMarks &marks, qsizetype shift)
+    Unit *data, qsizetype at, qsizetype to, qsizetype &out, LineEndMarks &marks, qsizetype shift)
 {
-    const bool pair = data[at] == '\r' && at + 1 < to && data[at + 1] == '\n';
+    const bool pair = data[at] == Unit('\r') && at + 1 < to && data[at + 1] == Unit('\n');
     marks.note(out + shift,
-        pair                   ? LineEnding::CrLf
-            : data[at] == '\r' ? LineEnding::Cr
-                               : LineEnding::Lf);
-    data[out++] = '\n';
+        pair                         ? LineEnding::CrLf
+            : data[at] == Unit('\r') ? LineEnding::Cr
+                                     : LineEnding::Lf);
+    data[out++] = Unit('\n');
     return at + (pair ? 2 : 1);
 }
 
-// compactLines() for one-byte characters. Sixteen bytes at a time: most lines are a few dozen bytes, too
-// short for calls to memchr and memmove each to pay.
-qsizetype compactByteLines(
-    char *data, qsizetype from, qsizetype to, qsizetype out, LineEndMarks &marks, qsizetype shift)
+// Turns CR LF and lone CR into '\n', moving the units of [from, to) down to out, and marks the
+// line ends unlike the usual one; the unit at offset k of data is at position k + shift of the
+// text. Returns the new end. A CR LF pair never straddles `to`. Units are one byte (Latin-1)
+// or two (UTF-16), looked at sixteen bytes at a time: most lines are a few dozen characters,
+// too short for calls to find and move each to pay.
+template<class Unit>
+qsizetype compactLines(
+    Unit *data, qsizetype from, qsizetype to, qsizetype out, LineEndMarks &marks, qsizetype shift)
 {
+    static_assert(sizeof(Unit) == 1 || sizeof(Unit) == 2);
     // Where LF is the usual line end, an LF stays as it is and needs no look.
     const bool lfIsOdd = marks.usual() != LineEnding::Lf;
     qsizetype at = from;
 #if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = lfIsOdd ? _mm_set1_epi8('\n') : cr;
-    while (at + 16 <= to) {
+    constexpr qsizetype Units = 16 / sizeof(Unit);
+    const auto same = [](__m128i a, __m128i b) {
+        if constexpr (sizeof(Unit) == 1)
+            return _mm_cmpeq_epi8(a, b);
+        else
+            return _mm_cmpeq_epi16(a, b);
+    };
+    const auto all = [](char16_t unit) {
+        if constexpr (sizeof(Unit) == 1)
+            return _mm_set1_epi8(char(unit));
+        else
+            return _mm_set1_epi16(short(unit));
+    };
+    const __m128i cr = all(u'\r');
+    const __m128i lf = lfIsOdd ? all(u'\n') : cr;
+    while (at + Units <= to) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
-        const unsigned ends = unsigned(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+        const unsigned ends
+            = unsigned(_mm_movemask_epi8(_mm_or_si128(same(block, cr), same(block, lf))));
         if (ends == 0) {
-            // out never passes at, so the sixteen bytes stored cover none not yet loaded.
+            // out never passes at, so the units stored cover none not yet loaded.
             if (out != at)
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(data + out), block);
-            at += 16;
-            out += 16;
+            at += Units;
+            out += Units;
             continue;
         }
-        const int before = __builtin_ctz(ends);
-        // Once sixteen line ends have gone, the whole block can be stored: what it writes
-        // past the bytes kept lies below any byte not yet read. Before that, only those bytes.
-        if (at - out >= 16)
+        const qsizetype before = __builtin_ctz(ends) / qsizetype(sizeof(Unit));
+        // Once a block's worth of line ends has gone, the whole block can be stored: what it
+        // writes past the units kept lies below any unit not yet read. Before that, only those.
+        if (at - out >= Units)
             _mm_storeu_si128(reinterpret_cast<__m128i *>(data + out), block);
         else if (out != at)
-            std::memmove(data + out, data + at, std::size_t(before));
+            std::memmove(data + out, data + at, std::size_t(before) * sizeof(Unit));
         at += before;
         out += before;
         at = compactLineEnd(data, at, to, out, marks, shift);
     }
 #endif
     while (at < to) {
-        if (data[at] == '\r' || (lfIsOdd && data[at] == '\n'))
+        if (data[at] == Unit('\r') || (lfIsOdd && data[at] == Unit('\n')))
             at = compactLineEnd(data, at, to, out, marks, shift);
         else
             data[out++] = data[at++];
@@ -472,13 +518,13 @@ TextStorage::Builder loadPartInPlace(
             progress->advance(end - start);
         // Most blocks are their characters already, one byte each.
         if (utf8 ? isAscii(data + start, end - start) : isLatin1In1252(data + start, end - start)) {
-            out = compactByteLines(data, start, end, out, marks, shift);
+            out = compactLines(data, start, end, out, marks, shift);
             continue;
         }
         const QByteArrayView block(data + start, end - start);
         QString text
             = utf8 ? *decodeStrictly(QStringConverter::Utf8, block) : decodeWindows1252(block);
-        text.truncate(compactLines(text.data(), 0, text.size(), 0, marks, out + shift));
+        text.truncate(compactLines(units(text), 0, text.size(), 0, marks, out + shift));
         if (QtPrivate::isLatin1(text)) {
             const QByteArray narrow = text.toLatin1();
             std::memcpy(data + out, narrow.constData(), std::size_t(narrow.size()));
@@ -502,8 +548,47 @@ TextStorage loadInPlace(
         progress->beginStage(bytes.size() - from);
     char *data = bytes.data();
     TextStorage::Builder parts[2];
-    inTwoParts(data, from, bytes.size(), [&](int part, qsizetype start, qsizetype to) {
-        parts[part] = loadPartInPlace(data, start, to, usual, utf8, progress);
+    inTwoParts(from,
+        utf8Seam(data, from, bytes.size()),
+        bytes.size(),
+        [&](int part, qsizetype start, qsizetype to) {
+            parts[part] = loadPartInPlace(data, start, to, usual, utf8, progress);
+        });
+    TextStorage::Builder &builder = parts[0];
+    builder.appendBuilt(std::move(parts[1]));
+    LineEndMarks(builder, usual).endLastLine();
+    builder.keep(std::move(bytes));
+    return builder.finish();
+}
+
+// A valid UTF-16 file converted inside the bytes it was read into: its units become the text's
+// own, turned to this machine's byte order where they differ.
+TextStorage loadUtf16InPlace(QByteArray &bytes, LineEnding usual, Progress *progress)
+{
+    const Utf16Units file(bytes);
+    const qsizetype seam = file.seam();
+    const bool swapped = file.littleEndian != (QSysInfo::ByteOrder == QSysInfo::LittleEndian);
+    auto *units = reinterpret_cast<char16_t *>(bytes.data() + 2);
+    if (progress)
+        progress->beginStage(file.count);
+    TextStorage::Builder parts[2];
+    inTwoParts(0, seam, file.count, [&](int part, qsizetype from, qsizetype to) {
+        if (swapped)
+            std::transform(units + from, units + to, units + from, [](char16_t unit) {
+                return char16_t(qbswap(quint16(unit)));
+            });
+        TextStorage::Builder &builder = parts[part];
+        LineEndMarks marks(builder, usual);
+        qsizetype out = from;
+        for (qsizetype start = from, end; start < to; start = end) {
+            end = std::min(to, start + Utf8Block);
+            if (end < to && units[end - 1] == u'\r' && units[end] == u'\n')
+                ++end;
+            out = compactLines(units, start, end, out, marks, -from);
+            if (progress)
+                progress->advance(end - start);
+        }
+        builder.appendKeptText(QStringView(units + from, out - from));
     });
     TextStorage::Builder &builder = parts[0];
     builder.appendBuilt(std::move(parts[1]));
@@ -516,7 +601,7 @@ TextStorage loadDecoded(QString text, LineEnding usual)
 {
     TextStorage::Builder builder;
     LineEndMarks marks(builder, usual);
-    text.truncate(compactLines(text.data(), 0, text.size(), 0, marks, 0));
+    text.truncate(compactLines(units(text), 0, text.size(), 0, marks, 0));
     builder.appendText(text);
     marks.endLastLine();
     return builder.finish();
@@ -766,6 +851,21 @@ LoadedDocument loadDocument(QByteArray bytes, Progress *progress)
         const LineEnding ending = firstLineEnding(QByteArrayView(bytes).sliced(from), '\r', '\n');
         return { loadInPlace(bytes, from, ending, isUtf8(encoding), progress),
             { encoding, ending } };
+    }
+    if (encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom) {
+        const Utf16Units units(bytes);
+        LineEnding ending = LineEnding::CrLf;
+        for (qsizetype i = 0; i < units.count; ++i) {
+            if (units.at(i) == u'\n' || units.at(i) == u'\r') {
+                const bool pair
+                    = units.at(i) == u'\r' && i + 1 < units.count && units.at(i + 1) == u'\n';
+                ending = pair              ? LineEnding::CrLf
+                    : units.at(i) == u'\r' ? LineEnding::Cr
+                                           : LineEnding::Lf;
+                break;
+            }
+        }
+        return { loadUtf16InPlace(bytes, ending, progress), { encoding, ending } };
     }
     bytes = QByteArray();
     const LineEnding ending = firstLineEnding(QStringView(characters.text), u'\r', u'\n');

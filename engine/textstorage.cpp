@@ -108,6 +108,17 @@ void TextStorage::Builder::appendLatin1(QLatin1StringView text)
     }
 }
 
+void TextStorage::Builder::appendKeptText(QStringView text)
+{
+    for (qsizetype done = 0; done < text.size(); done += MaximumPiece) {
+        Piece piece;
+        piece.data = text.utf16() + done;
+        piece.length = qint32(std::min<qsizetype>(MaximumPiece, text.size() - done));
+        piece.wide = true;
+        m_storage->append(piece, m_lineLength);
+    }
+}
+
 void TextStorage::Builder::appendText(QStringView text)
 {
     for (const Piece &piece : m_storage->store(text))

@@ -65,6 +65,8 @@ public:
         Builder();
         void keep(QByteArray buffer);
         void appendLatin1(QLatin1StringView text);
+        // UTF-16 text that, like one-byte runs, lives inside a buffer handed over with keep().
+        void appendKeptText(QStringView text);
         void appendText(QStringView text);
         // Marks the '\n' at position, which is appended already or will be before finish().
         // Positions come in ascending order.

@@ -129,6 +129,9 @@ void TestDocumentFile::largeFileIsReadInTwoParts_data()
 {
     // Large enough for two threads; each row puts something awkward where the halves meet.
     const qsizetype half = 3 * 1024 * 1024;
+    const auto utf16 = [](QStringConverter::Encoding order, const QString &text) {
+        return QByteArray(QStringEncoder(order, QStringConverter::Flag::WriteBom).encode(text));
+    };
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("CR LF across the middle")
         << QByteArray(half - 1, 'a') + "\r\n" + QByteArray(half, 'b') + "\r\n";
@@ -139,12 +142,22 @@ void TestDocumentFile::largeFileIsReadInTwoParts_data()
                .repeated(2 * half / 30);
     QTest::newRow("longest line spans the middle") << QByteArray("short\r\n").repeated(half / 7)
             + QByteArray(4000, 'x') + "\r\n" + QByteArray("short\r\n").repeated(half / 7);
+    // In units: a surrogate pair, then a CR LF, where the halves meet.
+    const QString pairs
+        = QString(half / 2, u'a') + QStringLiteral("\U0001F600\r\n") + QString(half / 2, u'b');
+    QTest::newRow("UTF-16LE pair and CR LF across the middle")
+        << utf16(QStringConverter::Utf16LE, pairs + QStringLiteral("\r\n"));
+    QTest::newRow("UTF-16BE mixed ends, no last line end") << utf16(QStringConverter::Utf16BE,
+        QStringLiteral("caf\u00e9\r\n\u65e5\nline\r\U0001F600\r\n").repeated(half / 10)
+            + QStringLiteral("end"));
 }
 
 void TestDocumentFile::largeFileIsReadInTwoParts()
 {
     QFETCH(QByteArray, bytes);
-    QString expected = TextStorage::withNewlines(QString::fromUtf8(bytes));
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    QString expected = TextStorage::withNewlines(
+        QStringDecoder(utf16 ? QStringConverter::Utf16 : QStringConverter::Utf8).decode(bytes));
     if (!expected.endsWith(QLatin1Char('\n')))
         expected += QLatin1Char('\n');
     qsizetype longest = 0;
@@ -152,7 +165,10 @@ void TestDocumentFile::largeFileIsReadInTwoParts()
         longest = std::max(longest, line.size());
 
     const LoadedDocument document = loadDocument(bytes);
-    QCOMPARE(document.format.encoding, TextEncoding::System);
+    QCOMPARE(document.format.encoding,
+        !utf16                         ? TextEncoding::System
+            : bytes.startsWith('\xFF') ? TextEncoding::Utf16LeBom
+                                       : TextEncoding::Utf16BeBom);
     QVERIFY(document.text.toString() == expected);
     QCOMPARE(document.text.lineCount(), expected.count(QLatin1Char('\n')) + 1);
     QCOMPARE(document.text.longestLine(), longest);
