@@ -25,7 +25,7 @@ NO_TITLE_GIVE_UP = 5.0  # seconds after going quiet with a window up but none na
 
 NAMES = {"omriknote": "OmrikNote", "baseline": "OmrikNote baseline", "kwrite": "KWrite",
          "featherpad": "FeatherPad", "qtfloor": "empty QPlainTextEdit",
-         "qtplain": "bare QPlainTextEdit"}
+         "qtplain": "bare QPlainTextEdit", "wc": "wc -l"}
 BASELINE = None  # another build of OmrikNote, measured as the editor "baseline"
 
 
@@ -310,7 +310,22 @@ def start_bus(env, runtime):
     return bus, bus.stdout.readline().strip()
 
 
+def measure_wc(document):
+    """The floor of reading the bytes: `wc -l` reads and counts the lines of the document."""
+    start = time.monotonic()
+    process = subprocess.Popen(["wc", "-l", document], stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    took = time.monotonic() - start
+    process.returncode = os.waitstatus_to_exitcode(status)
+    return {"status": "ok" if process.returncode == 0 else f"exited ({process.returncode})",
+            "window": None, "titled": took, "settled": took,
+            "peak_mib": round(usage.ru_maxrss / 1024, 1), "stall_ms": None,
+            "stall_after_window_ms": None, "note": "no window: reads and counts"}
+
+
 def measure(editor, program, document, pinger, windows, timeout):
+    if editor == "wc":
+        return measure_wc(document)
     scratch = tempfile.mkdtemp(prefix="omrik-bench-run-")
     folders = {name: os.path.join(scratch, name)
                for name in ("home", "config", "data", "cache", "runtime")}
@@ -456,6 +471,11 @@ def print_tables(results, editors, sizes):
                 ratios = [f"{a / b:.2f}" if a is not None and b else "n/a"
                           for a, b in zip(numbers["omriknote"], numbers[other])]
                 rows.append([f"OmrikNote / {NAMES[other]}"] + ratios)
+    if all(e in editors for e in ("omriknote", "qtfloor", "wc")):
+        beyond = [f"{(a - f) / w:.2f}" if None not in (a, f) and w else "n/a"
+                  for a, f, w in zip(numbers["omriknote"][:len(sizes)],
+                                     numbers["qtfloor"][:len(sizes)], numbers["wc"][:len(sizes)])]
+        rows.append(["OmrikNote beyond an empty window / wc -l"] + beyond)
     print("Settle time (median of runs; CPU quiet and window titled):")
     print_markdown(header, rows)
 

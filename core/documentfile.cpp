@@ -833,13 +833,11 @@ Result<QByteArray> encodeDocument(
     bytes.reserve(expected);
     prefault(bytes.data(), expected);
     DocumentWriter writer(text, format, progress);
-    for (;;) {
-        const Result<bool> more = writer.next(bytes, expected);
-        if (!more.ok())
-            return more.failure();
-        if (!more.value())
-            return bytes;
-    }
+    const Result<bool> more = writer.next(bytes, std::numeric_limits<qsizetype>::max());
+    if (!more.ok())
+        return more.failure();
+    Q_ASSERT(!more.value());
+    return bytes;
 }
 
 LoadedDocument loadDocument(QByteArray bytes, Progress *progress)
