@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <system_error>
 #include <thread>
 #endif
@@ -17,6 +18,7 @@ namespace {
 constexpr qsizetype Worthwhile = 1024 * 1024;
 constexpr qsizetype HugePage = 2 * 1024 * 1024;
 constexpr qsizetype InTwoFrom = 64 * 1024 * 1024;
+constexpr quintptr PopulateStep = 8 * 1024 * 1024;
 
 } // namespace
 
@@ -41,8 +43,12 @@ void prefault(void *data, qsizetype size)
     const quintptr end = (quintptr(data) + quintptr(size)) & ~(page - 1);
     if (end <= start)
         return;
+    // A few megabytes a call: the call holds the lock on the process's memory map, and any
+    // thread that maps memory meanwhile, the window's too, waits for it.
     const auto populate = [](quintptr from, quintptr to) {
-        madvise(reinterpret_cast<void *>(from), to - from, MADV_POPULATE_WRITE);
+        for (quintptr at = from; at < to; at += PopulateStep)
+            madvise(
+                reinterpret_cast<void *>(at), std::min(PopulateStep, to - at), MADV_POPULATE_WRITE);
     };
     // The system backs the pages of two halves at once nearly twice as fast.
     const quintptr middle = (start + (end - start) / 2) & ~(page - 1);
