@@ -475,7 +475,7 @@ def print_tables(results, editors, sizes):
         beyond = [f"{(a - f) / w:.2f}" if None not in (a, f) and w else "n/a"
                   for a, f, w in zip(numbers["omriknote"][:len(sizes)],
                                      numbers["qtfloor"][:len(sizes)], numbers["wc"][:len(sizes)])]
-        rows.append(["OmrikNote beyond an empty window / wc -l"] + beyond)
+        rows.append(["OmrikNote beyond an empty window / wc -l"] + beyond + ["", ""])
     print("Settle time (median of runs; CPU quiet and window titled):")
     print_markdown(header, rows)
 

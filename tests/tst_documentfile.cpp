@@ -24,6 +24,8 @@ private Q_SLOTS:
     void refusesCharactersTheEncodingCannotHold();
     void everySingleByteSurvivesWindows1252();
     void refusesToTurnWindows1252IntoUtf16();
+    void writerInPartsGivesTheSameBytes_data();
+    void writerInPartsGivesTheSameBytes();
     void corpusSurvivesLoadAndSave_data();
     void corpusSurvivesLoadAndSave();
 };
@@ -289,6 +291,54 @@ void TestDocumentFile::everySingleByteSurvivesWindows1252()
 }
 
 // Found by fuzzing: uniform line endings made this odd-length file even, and so valid UTF-16.
+void TestDocumentFile::writerInPartsGivesTheSameBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    // The text as typed, without the line ends of the file.
+    QTest::addColumn<bool>("retyped");
+    const QByteArray mixed("caf\xC3\xA9\r\n\xE6\x97\xA5\nline\r\xF0\x9F\x98\x80\r\n");
+    QTest::newRow("UTF-8, mixed line ends") << mixed.repeated(20000) << false;
+    QTest::newRow("UTF-16LE") << QByteArray("\xFF\xFE")
+            + QByteArray("a\0\r\0\n\0", 6).repeated(50000)
+                              << false;
+    QTest::newRow("Windows-1252 without a last line end")
+        << QByteArray("\xE9t\xE9\r\n").repeated(50000) + "\x80" << false;
+    // Written with CR LF, it would read back as UTF-16; that shows only once all is written.
+    QTest::newRow("Windows-1252 that would read back as UTF-16")
+        << QByteArray("\xFF\xFEh\0i\0\r\0G\n\0", 11) + QByteArray("h\0i\0", 4).repeated(50000)
+        << true;
+}
+
+// A save writes what the writer gives a few megabytes at a time; small parts put part borders
+// everywhere, and must give what one part gives.
+void TestDocumentFile::writerInPartsGivesTheSameBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, retyped);
+    LoadedDocument document = loadDocument(bytes);
+    if (retyped)
+        document.text = TextStorage::fromText(document.text.toString());
+    const Result<QByteArray> whole = encodeDocument(document.text, document.format);
+    // The one retyped row is the one refused.
+    QCOMPARE(whole.ok(), !retyped);
+    DocumentWriter writer(document.text, document.format, nullptr);
+    QByteArray written;
+    for (Result<bool> more = true; more.value();) {
+        QByteArray part;
+        more = writer.next(part, 1000);
+        if (!more.ok()) {
+            QVERIFY(!whole.ok());
+            QCOMPARE(more.failure(), whole.failure());
+            return;
+        }
+        QVERIFY(part.size() >= 1000 || !more.value());
+        written += part;
+    }
+    QVERIFY(whole.ok());
+    QVERIFY(written == whole.value());
+    QVERIFY(retyped || written == bytes);
+}
+
 void TestDocumentFile::refusesToTurnWindows1252IntoUtf16()
 {
     const DecodedDocument document = decodeDocument(QByteArray("\xFF\xFEh\0i\0\r\0G\n\0", 11));

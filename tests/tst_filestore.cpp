@@ -28,6 +28,8 @@ private Q_SLOTS:
     void fullDiskKeepsTheOldFile();
     void symbolicLinkKeepsTheLink();
     void hardLinksAllSeeTheNewText();
+    void partsFailingHalfWayKeepTheOldFile_data();
+    void partsFailingHalfWayKeepTheOldFile();
     void fileLargerThanFreeMemoryIsRefused();
     void fileBeyondTheAddressSpaceIsRefused();
 
@@ -232,6 +234,40 @@ void TestFileStore::hardLinksAllSeeTheNewText()
     QVERIFY(!m_store.writeFile(second, "shared\n"));
     QCOMPARE(m_store.readFile(first).value(), QByteArray("shared\n"));
     QCOMPARE(m_store.readFile(second).value(), QByteArray("shared\n"));
+}
+
+void TestFileStore::partsFailingHalfWayKeepTheOldFile_data()
+{
+    QTest::addColumn<bool>("hardLinked");
+    QTest::newRow("replaced through a new file") << false;
+    QTest::newRow("written in place, for its other links") << true;
+}
+
+// The parts of a large save are written while later ones are still being made; when a later
+// one fails, the file must still hold its old text.
+void TestFileStore::partsFailingHalfWayKeepTheOldFile()
+{
+    QFETCH(bool, hardLinked);
+    const QString old = path(QStringLiteral("old.txt"));
+    if (hardLinked)
+        QCOMPARE(::link(QFile::encodeName(old).constData(),
+                     QFile::encodeName(path(QStringLiteral("link.txt"))).constData()),
+            0);
+    int made = 0;
+    Progress progress;
+    const MaybeFailure failure = m_store.writeParts(
+        old,
+        [&made](QByteArray &part) -> Result<bool> {
+            if (++made == 3)
+                return Failure { FailureNumber::UnencodableText, QStringLiteral("unencodable") };
+            part += QByteArray(1 << 20, 'x');
+            return true;
+        },
+        progress);
+    QVERIFY(failure);
+    QCOMPARE(failure->number, FailureNumber::UnencodableText);
+    QCOMPARE(m_store.readFile(old).value(), QByteArray("old text\r\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), hardLinked ? 2 : 1);
 }
 
 // Sparse: takes no disk space, and is never read.

@@ -11,6 +11,8 @@ private Q_SLOTS:
     void randomEditsMatchAPlainString_data();
     void randomEditsMatchAPlainString();
     void oneByteRunsFromAKeptBuffer();
+    void longTextIsSearchedInTwoHalves_data();
+    void longTextIsSearchedInTwoHalves();
 };
 
 namespace {
@@ -115,6 +117,40 @@ void TestTextStorage::oneByteRunsFromAKeptBuffer()
     QRandomGenerator random(3);
     compare(storage, expected + QStringLiteral("\u4E2D"), random);
     QVERIFY(storage.runCount() > 2);
+}
+
+void TestTextStorage::longTextIsSearchedInTwoHalves_data()
+{
+    // Long enough for two threads; the halves meet at a piece border near the middle.
+    const qsizetype half = 5 * TextStorage::MaximumPiece * 16;
+    const QString plain(2 * half, u'a');
+    const auto with = [&](std::initializer_list<std::pair<qsizetype, QString>> places) {
+        QString text = plain;
+        for (const auto &[at, what] : places)
+            text.replace(at, what.size(), what);
+        return text;
+    };
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::newRow("only in the later half")
+        << with({ { half + 777, u"needle"_qs } }) << u"needle"_qs;
+    QTest::newRow("in both halves: the earlier wins")
+        << with({ { half + 5, u"needle"_qs }, { half - 99, u"needle"_qs } }) << u"needle"_qs;
+    QTest::newRow("across the border where the halves meet")
+        << with({ { half - 3, u"needle"_qs } }) << u"needle"_qs;
+    QTest::newRow("wide text in the later half")
+        << with({ { half + 12345, u"\u4E2D\u6587"_qs } }) << u"\u4E2D\u6587"_qs;
+    QTest::newRow("nowhere") << plain << u"needle"_qs;
+}
+
+void TestTextStorage::longTextIsSearchedInTwoHalves()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    const TextStorage storage = TextStorage::fromText(text);
+    Progress progress;
+    QCOMPARE(storage.indexOf(needle, 0, &progress), text.indexOf(needle));
+    QCOMPARE(storage.indexOf(needle, 100), text.indexOf(needle, 100));
 }
 
 QTEST_GUILESS_MAIN(TestTextStorage)
