@@ -1,6 +1,6 @@
 #include "core/documentread.h"
+#include "platform/largememory.h"
 #include "platform/platformservices.h"
-#include "platform/prefault.h"
 #include "platform/sharppixmap.h"
 #include "platform/standardoutput.h"
 #include "settings/commandline.h"

@@ -3,8 +3,8 @@
 // Usage: omrik-interaction DOCUMENT   (under an X server; bench/run starts one)
 #include "core/documentread.h"
 #include "engine/textcontrol.h"
+#include "platform/largememory.h"
 #include "platform/modalwork.h"
-#include "platform/prefault.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -291,13 +291,7 @@ int main(int argc, char *argv[])
                 stalls.start();
                 const MaybeFailure failed
                     = runModallyFor(QStringLiteral("Saving"), [&](Progress &progress) {
-                          DocumentWriter writer(box.storage(), format, &progress);
-                          return files.writeParts(
-                              savedPath,
-                              [&](QByteArray &part) {
-                                  return writer.next(part, 4 * 1024 * 1024);
-                              },
-                              progress);
+                          return writeDocument(files, savedPath, box.storage(), format, progress);
                       });
                 stalls.stop();
                 if (failed)

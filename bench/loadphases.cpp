@@ -1,9 +1,9 @@
 // Times the parts of opening and saving a document outside any window: reading the file,
 // decoding it into the editor's storage, finding a string that is not there, encoding it and
 // writing it. Usage: omrik-loadphases FILE [SAVED-COPY]
-#include "core/documentfile.h"
+#include "core/documentread.h"
 #include "platform/filestore.h"
-#include "platform/prefault.h"
+#include "platform/largememory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -39,14 +39,9 @@ int main(int argc, char *argv[])
     lap("encode whole");
     encoded = QByteArray();
     if (argc > 2) {
-        DocumentWriter writer(document.text, document.format, nullptr);
         Progress progress;
-        if (MaybeFailure failed = files.writeParts(
-                QString::fromLocal8Bit(argv[2]),
-                [&](QByteArray &part) {
-                    return writer.next(part, 4 * 1024 * 1024);
-                },
-                progress))
+        if (MaybeFailure failed = writeDocument(
+                files, QString::fromLocal8Bit(argv[2]), document.text, document.format, progress))
             std::fprintf(stderr, "%s\n", qPrintable(failed->message()));
         lap("save in parts, with flush");
     }

@@ -8,9 +8,6 @@
 
 namespace {
 
-// A file is written this much at a time, so a large one is never held whole.
-constexpr qsizetype SavePart = 4 * 1024 * 1024;
-
 constexpr int FileDialogFlags = CommonDialog::OverwritePrompt | CommonDialog::HideReadOnly;
 
 } // namespace
@@ -182,20 +179,10 @@ MaybeFailure CommandDispatcher::writeDocumentFile(const QString &path)
     // The text does not change meanwhile: the window takes no input until the save is done.
     const TextStorage &text = m_textBox.storage();
     const DocumentFormat format = m_state.format();
-    const auto save = [&](Progress &progress) -> MaybeFailure {
-        try {
-            DocumentWriter writer(text, format, &progress);
-            return m_files.writeParts(
-                path,
-                [&](QByteArray &part) {
-                    return writer.next(part, SavePart);
-                },
-                progress);
-        } catch (const std::bad_alloc &) {
-            return Failure { FailureNumber::OutOfMemory, QStringLiteral("Out of memory") };
-        }
-    };
-    return runModallyFor(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()), save);
+    return runModallyFor(
+        QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()), [&](Progress &progress) {
+            return writeDocument(m_files, path, text, format, progress);
+        });
 }
 
 void CommandDispatcher::SaveAs()

@@ -1,7 +1,7 @@
 #include "core/documentfile.h"
 
 #include "core/windows1252.h"
-#include "platform/prefault.h"
+#include "platform/largememory.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -71,7 +71,7 @@ std::optional<QByteArray> encodeSystem(const QString &text)
     return bytes;
 }
 
-// The kind of the first line end, in decoded text or in the bytes of a UTF-8 file; a text
+// The kind of the first line end, in decoded text or in the bytes of a one-byte file; a text
 // without one is written with CR LF.
 template<class View, class Unit>
 LineEnding firstLineEnding(View text, Unit cr, Unit lf)
@@ -254,7 +254,21 @@ struct Characters
 // How a file's bytes are read, decided in this one place: by a byte-order mark when what
 // follows it is valid in that encoding, else in the system code page when every byte is valid
 // there, else as Windows-1252, which takes any bytes.
-// The units of a UTF-16 file, after its byte-order mark.
+// Where count UTF-16 units, read with at(), are cut in two parts: near the middle, neither
+// inside a surrogate pair nor between the CR and LF of a pair.
+template<class At>
+qsizetype utf16Seam(qsizetype count, At at)
+{
+    if (count < TwoPartsFrom / 2)
+        return count;
+    qsizetype seam = count / 2;
+    while (seam < count
+        && (QChar::isHighSurrogate(at(seam - 1)) || (at(seam - 1) == u'\r' && at(seam) == u'\n')))
+        ++seam;
+    return seam;
+}
+
+// The units of a UTF-16 file, after its byte-order mark, as the file has them.
 struct Utf16Units
 {
     explicit Utf16Units(const QByteArray &bytes)
@@ -267,18 +281,11 @@ struct Utf16Units
         return littleEndian ? qFromLittleEndian<char16_t>(bytes + 2 * index)
                             : qFromBigEndian<char16_t>(bytes + 2 * index);
     }
-    // Where the units are cut in two parts: near the middle, neither inside a surrogate pair
-    // nor between the CR and LF of a pair.
     qsizetype seam() const
     {
-        if (count < TwoPartsFrom / 2)
-            return count;
-        qsizetype at = count / 2;
-        while (at < count
-            && (QChar::isHighSurrogate(this->at(at - 1))
-                || (this->at(at - 1) == u'\r' && this->at(at) == u'\n')))
-            ++at;
-        return at;
+        return utf16Seam(count, [this](qsizetype index) {
+            return at(index);
+        });
     }
 
     const char *bytes;
@@ -539,6 +546,16 @@ TextStorage::Builder loadPartInPlace(
     return builder;
 }
 
+// The storage of a file whose two parts were converted inside its bytes.
+TextStorage joinParts(TextStorage::Builder (&parts)[2], LineEnding usual, QByteArray &bytes)
+{
+    TextStorage::Builder &builder = parts[0];
+    builder.appendBuilt(std::move(parts[1]));
+    LineEndMarks(builder, usual).endLastLine();
+    builder.keep(std::move(bytes));
+    return builder.finish();
+}
+
 // A valid UTF-8 or any Windows-1252 file converted inside the bytes it was read into, by
 // two threads when it is large.
 TextStorage loadInPlace(
@@ -554,29 +571,38 @@ TextStorage loadInPlace(
         [&](int part, qsizetype start, qsizetype to) {
             parts[part] = loadPartInPlace(data, start, to, usual, utf8, progress);
         });
-    TextStorage::Builder &builder = parts[0];
-    builder.appendBuilt(std::move(parts[1]));
-    LineEndMarks(builder, usual).endLastLine();
-    builder.keep(std::move(bytes));
-    return builder.finish();
+    return joinParts(parts, usual, bytes);
 }
 
-// A valid UTF-16 file converted inside the bytes it was read into: its units become the text's
-// own, turned to this machine's byte order where they differ.
-TextStorage loadUtf16InPlace(QByteArray &bytes, LineEnding usual, Progress *progress)
+// The units of a valid UTF-16 file, turned to this machine's byte order where they differ,
+// inside the bytes it was read into.
+QStringView inHostOrder(QByteArray &bytes)
 {
     const Utf16Units file(bytes);
-    const qsizetype seam = file.seam();
-    const bool swapped = file.littleEndian != (QSysInfo::ByteOrder == QSysInfo::LittleEndian);
     auto *units = reinterpret_cast<char16_t *>(bytes.data() + 2);
-    if (progress)
-        progress->beginStage(file.count);
-    TextStorage::Builder parts[2];
-    inTwoParts(0, seam, file.count, [&](int part, qsizetype from, qsizetype to) {
-        if (swapped)
+    if (file.littleEndian != (QSysInfo::ByteOrder == QSysInfo::LittleEndian)) {
+        inTwoParts(0, file.seam(), file.count, [&](int, qsizetype from, qsizetype to) {
             std::transform(units + from, units + to, units + from, [](char16_t unit) {
                 return char16_t(qbswap(quint16(unit)));
             });
+        });
+    }
+    return QStringView(units, file.count);
+}
+
+// A valid UTF-16 file in this machine's byte order, converted inside the bytes it was read
+// into: its units become the text's own.
+TextStorage loadUtf16InPlace(QByteArray &bytes, LineEnding usual, Progress *progress)
+{
+    auto *units = reinterpret_cast<char16_t *>(bytes.data() + 2);
+    const qsizetype count = (bytes.size() - 2) / 2;
+    const qsizetype seam = utf16Seam(count, [units](qsizetype index) {
+        return units[index];
+    });
+    if (progress)
+        progress->beginStage(count);
+    TextStorage::Builder parts[2];
+    inTwoParts(0, seam, count, [&](int part, qsizetype from, qsizetype to) {
         TextStorage::Builder &builder = parts[part];
         LineEndMarks marks(builder, usual);
         qsizetype out = from;
@@ -590,11 +616,7 @@ TextStorage loadUtf16InPlace(QByteArray &bytes, LineEnding usual, Progress *prog
         }
         builder.appendKeptText(QStringView(units + from, out - from));
     });
-    TextStorage::Builder &builder = parts[0];
-    builder.appendBuilt(std::move(parts[1]));
-    LineEndMarks(builder, usual).endLastLine();
-    builder.keep(std::move(bytes));
-    return builder.finish();
+    return joinParts(parts, usual, bytes);
 }
 
 TextStorage loadDecoded(QString text, LineEnding usual)
@@ -831,7 +853,7 @@ Result<QByteArray> encodeDocument(
     // a large file as it grows.
     const qsizetype expected = (text.length() + text.lineCount() * 2 + 8) * (utf16 ? 2 : 1);
     bytes.reserve(expected);
-    prefault(bytes.data(), expected);
+    preferHugePages(bytes.data(), expected);
     DocumentWriter writer(text, format, progress);
     const Result<bool> more = writer.next(bytes, std::numeric_limits<qsizetype>::max());
     if (!more.ok())
@@ -851,18 +873,8 @@ LoadedDocument loadDocument(QByteArray bytes, Progress *progress)
             { encoding, ending } };
     }
     if (encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom) {
-        const Utf16Units units(bytes);
-        LineEnding ending = LineEnding::CrLf;
-        for (qsizetype i = 0; i < units.count; ++i) {
-            if (units.at(i) == u'\n' || units.at(i) == u'\r') {
-                const bool pair
-                    = units.at(i) == u'\r' && i + 1 < units.count && units.at(i + 1) == u'\n';
-                ending = pair              ? LineEnding::CrLf
-                    : units.at(i) == u'\r' ? LineEnding::Cr
-                                           : LineEnding::Lf;
-                break;
-            }
-        }
+        const QStringView units = inHostOrder(bytes);
+        const LineEnding ending = firstLineEnding(units, u'\r', u'\n');
         return { loadUtf16InPlace(bytes, ending, progress), { encoding, ending } };
     }
     bytes = QByteArray();

@@ -8,6 +8,8 @@ namespace {
 // A document that is read within this time of the start of its read is read without running
 // any events, as if the call were an ordinary one.
 constexpr unsigned long QuickRead = 50;
+// A file is written this much at a time.
+constexpr qsizetype SavePart = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -23,8 +25,7 @@ DocumentRead::DocumentRead(FileStore &files, const QString &path)
             m_result.emplace(bytes.ok() ? loadDocument(std::move(bytes.value()), &m_progress)
                                         : Result<LoadedDocument>(bytes.failure()));
         } catch (const std::bad_alloc &) {
-            m_result.emplace(
-                Failure { FailureNumber::OutOfMemory, QStringLiteral("Out of memory") });
+            m_result.emplace(outOfMemoryFailure());
         }
         m_wait.finish();
     };
@@ -65,4 +66,23 @@ void DocumentRead::discard()
 Result<LoadedDocument> readDocument(FileStore &files, const QString &path)
 {
     return DocumentRead(files, path).take();
+}
+
+MaybeFailure writeDocument(FileStore &files,
+    const QString &path,
+    const TextStorage &text,
+    const DocumentFormat &format,
+    Progress &progress)
+{
+    try {
+        DocumentWriter writer(text, format, &progress);
+        return files.writeParts(
+            path,
+            [&](QByteArray &part) {
+                return writer.next(part, SavePart);
+            },
+            progress);
+    } catch (const std::bad_alloc &) {
+        return outOfMemoryFailure();
+    }
 }

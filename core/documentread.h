@@ -42,3 +42,11 @@ private:
 
 // Reads and decodes a document on a worker thread and waits for it as DocumentRead::take does.
 Result<LoadedDocument> readDocument(FileStore &files, const QString &path);
+
+// Encodes and writes a document a few megabytes at a time, so a large one is never held
+// whole; on the calling thread. The text must not change meanwhile.
+MaybeFailure writeDocument(FileStore &files,
+    const QString &path,
+    const TextStorage &text,
+    const DocumentFormat &format,
+    Progress &progress);

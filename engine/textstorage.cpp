@@ -1,6 +1,6 @@
 #include "engine/textstorage.h"
 
-#include "platform/prefault.h"
+#include "platform/largememory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -98,25 +98,26 @@ void TextStorage::Builder::keep(QByteArray buffer)
     m_storage->m_buffers->kept.push_back(std::move(buffer));
 }
 
-void TextStorage::Builder::appendLatin1(QLatin1StringView text)
+void TextStorage::Builder::appendKept(const void *units, qsizetype count, bool wide)
 {
-    for (qsizetype done = 0; done < text.size(); done += MaximumPiece) {
+    const std::size_t unitSize = wide ? sizeof(char16_t) : 1;
+    for (qsizetype done = 0; done < count; done += MaximumPiece) {
         Piece piece;
-        piece.data = text.data() + done;
-        piece.length = qint32(std::min<qsizetype>(MaximumPiece, text.size() - done));
+        piece.data = static_cast<const char *>(units) + std::size_t(done) * unitSize;
+        piece.length = qint32(std::min<qsizetype>(MaximumPiece, count - done));
+        piece.wide = wide;
         m_storage->append(piece, m_lineLength);
     }
 }
 
+void TextStorage::Builder::appendLatin1(QLatin1StringView text)
+{
+    appendKept(text.data(), text.size(), false);
+}
+
 void TextStorage::Builder::appendKeptText(QStringView text)
 {
-    for (qsizetype done = 0; done < text.size(); done += MaximumPiece) {
-        Piece piece;
-        piece.data = text.utf16() + done;
-        piece.length = qint32(std::min<qsizetype>(MaximumPiece, text.size() - done));
-        piece.wide = true;
-        m_storage->append(piece, m_lineLength);
-    }
+    appendKept(text.utf16(), text.size(), true);
 }
 
 void TextStorage::Builder::appendText(QStringView text)
@@ -344,7 +345,7 @@ QString TextStorage::mid(qsizetype position, qsizetype count) const
     position = std::clamp<qsizetype>(position, 0, length());
     count = std::clamp<qsizetype>(count, 0, length() - position);
     QString out(count, Qt::Uninitialized);
-    prefault(out.data(), count * qsizetype(sizeof(QChar)));
+    preferHugePages(out.data(), count * qsizetype(sizeof(QChar)));
     auto [index, offset] = locate(position);
     QChar *write = out.data();
     while (count > 0) {

@@ -80,6 +80,8 @@ public:
         QChar lastUnit() const { return m_storage->at(m_storage->length() - 1); }
 
     private:
+        void appendKept(const void *units, qsizetype count, bool wide);
+
         std::unique_ptr<TextStorage> m_storage;
         qsizetype m_lineLength = 0;
         std::vector<std::pair<qsizetype, BreakMark>> m_marks;

@@ -40,6 +40,7 @@ constexpr int LinkLoop = 1004;
 } // namespace FailureNumber
 
 Failure cancelFailure();
+Failure outOfMemoryFailure();
 // 482 with what went wrong, for every way a print job can fail.
 Failure printerFailure(const QString &detail);
 

@@ -1,7 +1,7 @@
 #include "platform/filestore.h"
 
 #include "platform/freememory.h"
-#include "platform/prefault.h"
+#include "platform/largememory.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,11 +37,6 @@ constexpr qsizetype ProgressStep = 16 * 1024 * 1024;
 Failure failure(int number, const char *description)
 {
     return { number, QString::fromLatin1(description) };
-}
-
-Failure outOfMemory()
-{
-    return failure(FailureNumber::OutOfMemory, "Out of memory");
 }
 
 Failure badFileName()
@@ -197,7 +192,7 @@ MaybeFailure pipeParts(const FileStore::PartSource &source,
         try {
             more = source(part);
         } catch (const std::bad_alloc &) {
-            more = outOfMemory();
+            more = outOfMemoryFailure();
         }
         const QMutexLocker locker(&pipe.lock);
         pipe.full.push_back(std::move(part));
@@ -357,7 +352,7 @@ Result<QByteArray> readAll(QFile &file, qint64 size, Progress &progress)
     try {
         // One byte more than the size tells whether the file grew since it was measured.
         QByteArray bytes(size + 1, Qt::Uninitialized);
-        prefault(bytes.data(), bytes.size());
+        preferHugePages(bytes.data(), bytes.size());
         qsizetype got = 0;
         while (got < bytes.size()) {
             const qint64 read
@@ -375,7 +370,7 @@ Result<QByteArray> readAll(QFile &file, qint64 size, Progress &progress)
                 QStringLiteral("Device I/O error: ") + file.errorString() };
         return bytes;
     } catch (const std::bad_alloc &) {
-        return outOfMemory();
+        return outOfMemoryFailure();
     }
 }
 
@@ -401,7 +396,7 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path, Progress &progre
     // a file that cannot fit is refused while nothing has changed.
     const qint64 available = availableMemory();
     if (available >= 0 && info.size() > available)
-        return outOfMemory();
+        return outOfMemoryFailure();
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -416,8 +411,10 @@ Result<QByteArray> DiskFileStore::readFile(const QString &path, Progress &progre
     return readAll(file, info.size(), progress);
 }
 
-MaybeFailure FileStore::writeParts(
-    const QString &path, const PartSource &source, Progress &progress)
+namespace {
+
+// All the parts at once.
+Result<QByteArray> gatherParts(const FileStore::PartSource &source)
 {
     QByteArray bytes;
     for (;;) {
@@ -425,8 +422,17 @@ MaybeFailure FileStore::writeParts(
         if (!more.ok())
             return more.failure();
         if (!more.value())
-            return writeFile(path, bytes, progress);
+            return bytes;
     }
+}
+
+} // namespace
+
+MaybeFailure FileStore::writeParts(
+    const QString &path, const PartSource &source, Progress &progress)
+{
+    const Result<QByteArray> bytes = gatherParts(source);
+    return bytes.ok() ? writeFile(path, bytes.value(), progress) : MaybeFailure(bytes.failure());
 }
 
 namespace {
@@ -481,13 +487,10 @@ MaybeFailure DiskFileStore::writeFrom(
         return refused;
     if (hasOtherLinks(path)) {
         // Written over the old text, so nothing is written until all of it is there.
-        QByteArray bytes;
-        for (Result<bool> more = true; more.value();) {
-            more = source(bytes);
-            if (!more.ok())
-                return more.failure();
-        }
-        return writeInPlace(path, bytes, info, written);
+        const Result<QByteArray> bytes = gatherParts(source);
+        if (!bytes.ok())
+            return bytes.failure();
+        return writeInPlace(path, bytes.value(), info, written);
     }
 
     // The new text goes to a temporary file beside the target and replaces it only once it is

@@ -102,9 +102,9 @@ void WorkWait::wait(
         m_done.wait(&m_lock);
 }
 
-void runModally(const QString &label, const std::function<void(Progress &)> &work, int stages)
+void runModally(const QString &label, const std::function<void(Progress &)> &work)
 {
-    Progress progress(stages);
+    Progress progress;
     WorkWait waited;
     std::exception_ptr thrown;
     const auto run = [&] {

@@ -33,17 +33,14 @@ private:
 
 // Runs work(progress) on a thread of its own and waits for it as WorkWait does. What the work
 // throws is thrown here.
-void runModally(const QString &label, const std::function<void(Progress &)> &work, int stages = 1);
+void runModally(const QString &label, const std::function<void(Progress &)> &work);
 
 template<class Work>
-auto runModallyFor(const QString &label, Work work, int stages = 1)
+auto runModallyFor(const QString &label, Work work)
 {
     std::optional<decltype(work(std::declval<Progress &>()))> result;
-    runModally(
-        label,
-        [&](Progress &progress) {
-            result.emplace(work(progress));
-        },
-        stages);
+    runModally(label, [&](Progress &progress) {
+        result.emplace(work(progress));
+    });
     return std::move(*result);
 }

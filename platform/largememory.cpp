@@ -1,4 +1,4 @@
-#include "platform/prefault.h"
+#include "platform/largememory.h"
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -15,7 +15,7 @@ constexpr qsizetype HugePage = 2 * 1024 * 1024;
 
 } // namespace
 
-void prefault(void *data, qsizetype size)
+void preferHugePages(void *data, qsizetype size)
 {
 #ifdef Q_OS_LINUX
     if (size < Worthwhile)
