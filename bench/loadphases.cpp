@@ -1,6 +1,7 @@
 // Times the parts of opening and saving a document outside any window: reading the file,
-// decoding it into the editor's storage, finding a string that is not there, encoding it and
-// writing it. Usage: omrik-loadphases FILE [SAVED-COPY]
+// decoding it into the editor's storage, finding a string that is not there, encoding it as a
+// save does and writing it. Usage: omrik-loadphases FILE [SAVED-COPY]
+#include "core/documentfile.h"
 #include "core/documentread.h"
 #include "platform/filestore.h"
 #include "platform/largememory.h"
@@ -35,9 +36,16 @@ int main(int argc, char *argv[])
     lap("decode");
     const qsizetype found = document.text.indexOf(u"zq\u00e9xq absent");
     lap("find (not there)");
-    Result<QByteArray> encoded = encodeDocument(document.text, document.format);
-    lap("encode whole");
-    encoded = QByteArray();
+    {
+        // As a save makes its parts, into one buffer used over and over.
+        DocumentWriter writer(document.text, document.format, nullptr);
+        QByteArray part;
+        for (Result<bool> more = true; more.ok() && more.value();) {
+            part.resize(0);
+            more = writer.next(part, 4 * 1024 * 1024);
+        }
+    }
+    lap("encode in parts");
     if (argc > 2) {
         Progress progress;
         if (MaybeFailure failed = writeDocument(

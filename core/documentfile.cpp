@@ -415,12 +415,6 @@ private:
     const LineEnding m_usual;
 };
 
-qsizetype find(const char *data, qsizetype from, qsizetype to, char unit)
-{
-    const void *hit = std::memchr(data + from, unit, std::size_t(to - from));
-    return hit ? static_cast<const char *>(hit) - data : to;
-}
-
 char16_t *units(QString &text)
 {
     return reinterpret_cast<char16_t *>(text.data());
@@ -648,6 +642,52 @@ QByteArray endingBytes(ReadEnding ending, LineEnding usual)
 
 // Writes parts of a text one after another; plain ASCII in one-byte runs is copied as it
 // stands when the file is UTF-8, which is what nearly every large file is.
+// Writes Latin-1 text at out as UTF-8, with each '\n' turned into ending (one or two bytes);
+// returns where the bytes end. out needs room for twice the text and sixteen bytes more. Most
+// of a text is ASCII in lines a few dozen characters long, so it is looked at sixteen bytes
+// at a time and stored a block at once up to the next byte that changes.
+char *latin1ToUtf8(const char *in, qsizetype length, QByteArrayView ending, char *out)
+{
+    const bool lfStays = ending.size() == 1 && ending.front() == '\n';
+    const auto convert = [&](uchar unit) {
+        if (unit == '\n') {
+            *out++ = ending.front();
+            if (ending.size() == 2)
+                *out++ = ending.back();
+        } else {
+            *out++ = char(0xC0 | (unit >> 6));
+            *out++ = char(0x80 | (unit & 0x3F));
+        }
+    };
+    qsizetype at = 0;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (at + 16 <= length) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + at));
+        const unsigned wide = unsigned(_mm_movemask_epi8(block));
+        const unsigned ends = lfStays ? 0 : unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), block);
+        if ((wide | ends) == 0) {
+            at += 16;
+            out += 16;
+            continue;
+        }
+        const int kept = __builtin_ctz(wide | ends);
+        at += kept + 1;
+        out += kept;
+        convert(uchar(in[at - 1]));
+    }
+#endif
+    for (; at < length; ++at) {
+        const uchar unit = uchar(in[at]);
+        if (unit < 0x80 && (unit != '\n' || lfStays))
+            *out++ = char(unit);
+        else
+            convert(unit);
+    }
+    return out;
+}
+
 class PartEncoder
 {
 public:
@@ -700,8 +740,7 @@ private:
         if (from == to)
             return true;
         const qsizetype length = to - from;
-        const char *ascii = run.latin1 ? run.narrow.data() + from : nullptr;
-        if (!m_utf8 || !ascii || !isAscii(ascii, length)) {
+        if (!m_utf8 || !run.latin1) {
             if (run.latin1)
                 appendPending(run.narrow.sliced(from, length));
             else
@@ -713,19 +752,10 @@ private:
         // Written in place: a call to append for each of a million short lines costs more
         // than copying them.
         const qsizetype at = m_bytes->size();
-        m_bytes->resize(at + length * m_asciiEnding.size());
-        char *out = m_bytes->data() + at;
-        for (qsizetype done = 0; done < length;) {
-            const qsizetype lineEnd = find(ascii, done, length, '\n');
-            std::memcpy(out, ascii + done, std::size_t(lineEnd - done));
-            out += lineEnd - done;
-            if (lineEnd < length) {
-                std::memcpy(out, m_asciiEnding.constData(), std::size_t(m_asciiEnding.size()));
-                out += m_asciiEnding.size();
-            }
-            done = lineEnd + 1;
-        }
-        m_bytes->resize(out - m_bytes->data());
+        m_bytes->resize(at + 2 * length + 16);
+        char *const end
+            = latin1ToUtf8(run.narrow.data() + from, length, m_asciiEnding, m_bytes->data() + at);
+        m_bytes->resize(end - m_bytes->data());
         return true;
     }
 

@@ -24,8 +24,11 @@ std::vector<TextStorage::Piece> TextChange::piecesBefore(
     const TextStorage &after, qsizetype from, qsizetype to) const
 {
     std::vector<TextStorage::Piece> pieces;
-    const auto append = [&pieces](const std::vector<TextStorage::Piece> &part) {
-        pieces.insert(pieces.end(), part.begin(), part.end());
+    const auto append = [&pieces](std::vector<TextStorage::Piece> &&part) {
+        if (pieces.empty())
+            pieces = std::move(part);
+        else
+            pieces.insert(pieces.end(), part.begin(), part.end());
     };
     const qsizetype removedEnd = at + removed;
     if (from < at)

@@ -1,5 +1,7 @@
 #include "engine/texthistory.h"
 
+#include <utility>
+
 namespace {
 
 using Piece = TextStorage::Piece;
@@ -92,7 +94,7 @@ std::optional<TextHistory::Edit> TextHistory::undo(TextStorage &storage)
         return std::nullopt;
     Edit &last = m_edits.back();
     Edit done;
-    done.splice = storage.revert(last.splice);
+    done.splice = storage.revert(std::move(last.splice));
     done.kind = last.kind;
     done.caretAfterRestore = last.caretAfterRestore;
     Edit inverse = done;

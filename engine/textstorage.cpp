@@ -260,7 +260,10 @@ std::vector<TextStorage::Piece> TextStorage::piecesOf(qsizetype position, qsizet
     position = std::clamp<qsizetype>(position, 0, length());
     count = std::clamp<qsizetype>(count, 0, length() - position);
     std::vector<Piece> pieces;
-    for (auto [index, offset] = locate(position); count > 0; ++index, offset = 0) {
+    auto [index, offset] = locate(position);
+    // Sized at once, as slicePieces is.
+    pieces.reserve(locate(position + count).first - index + 1);
+    for (; count > 0; ++index, offset = 0) {
         const Piece &piece = m_pieces[index];
         const qint32 take = qint32(std::min<qsizetype>(piece.length - offset, count));
         pieces.push_back(piece.slice(offset, offset + take));
@@ -272,16 +275,19 @@ std::vector<TextStorage::Piece> TextStorage::piecesOf(qsizetype position, qsizet
 std::vector<TextStorage::Piece> TextStorage::slicePieces(
     const std::vector<Piece> &pieces, qsizetype offset, qsizetype count)
 {
+    auto first = pieces.begin();
+    for (; first != pieces.end() && offset >= first->length; ++first)
+        offset -= first->length;
+    auto last = first;
+    for (qsizetype reach = offset + count; last != pieces.end() && reach > 0; ++last)
+        reach -= last->length;
+    // Sized at once: the slice of a whole document of gigabytes has tens of thousands of
+    // pieces, and growing a list that long step by step touches fresh memory several times.
     std::vector<Piece> part;
-    for (const Piece &piece : pieces) {
-        if (count <= 0)
-            break;
-        if (offset >= piece.length) {
-            offset -= piece.length;
-            continue;
-        }
-        const qint32 take = qint32(std::min<qsizetype>(piece.length - offset, count));
-        part.push_back(piece.slice(qint32(offset), qint32(offset) + take));
+    part.reserve(std::size_t(last - first));
+    for (auto piece = first; piece != last && count > 0; ++piece) {
+        const qint32 take = qint32(std::min<qsizetype>(piece->length - offset, count));
+        part.push_back(piece->slice(qint32(offset), qint32(offset) + take));
         count -= take;
         offset = 0;
     }
@@ -540,19 +546,21 @@ TextStorage::Splice TextStorage::replace(
     return splice;
 }
 
-TextStorage::Splice TextStorage::revert(const Splice &splice)
+TextStorage::Splice TextStorage::revert(Splice splice)
 {
     Splice redo;
     redo.position = splice.position;
-    redo.inserted = splice.removed;
     const std::size_t first = splitAt(splice.position);
     const std::size_t last = splitAt(splice.position + splice.insertedLength());
     redo.removed.assign(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
     splicePieces(first, last, splice.removed);
+    const qsizetype end = splice.position + splice.removedLength();
+    // Moved, not copied: undoing the replacement of a whole large document puts back tens of
+    // thousands of pieces.
+    redo.inserted = std::move(splice.removed);
     // The text put back was measured when it first came in; only the lines it now joins at
     // its two ends are new.
     raiseLongestLine(splice.position, splice.position);
-    const qsizetype end = splice.position + splice.removedLength();
     raiseLongestLine(end, end);
     return redo;
 }

@@ -113,7 +113,7 @@ public:
 
     Splice replace(qsizetype position, qsizetype removeLength, QStringView text);
     // Takes a splice back and returns the splice that would redo it.
-    Splice revert(const Splice &splice);
+    Splice revert(Splice splice);
 
     // The text as it is kept, run after run: one byte a character or UTF-16, never empty.
     struct Run

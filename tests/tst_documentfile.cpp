@@ -26,6 +26,8 @@ private Q_SLOTS:
     void refusesToTurnWindows1252IntoUtf16();
     void writerInPartsGivesTheSameBytes_data();
     void writerInPartsGivesTheSameBytes();
+    void latin1TextSavesAsUtf8_data();
+    void latin1TextSavesAsUtf8();
     void corpusSurvivesLoadAndSave_data();
     void corpusSurvivesLoadAndSave();
 };
@@ -337,6 +339,37 @@ void TestDocumentFile::writerInPartsGivesTheSameBytes()
     QVERIFY(whole.ok());
     QVERIFY(written == whole.value());
     QVERIFY(retyped || written == bytes);
+}
+
+void TestDocumentFile::latin1TextSavesAsUtf8_data()
+{
+    QTest::addColumn<LineEnding>("ending");
+    QTest::newRow("CR LF") << LineEnding::CrLf;
+    QTest::newRow("LF") << LineEnding::Lf;
+    QTest::newRow("CR") << LineEnding::Cr;
+}
+
+// A Windows-1252 file is kept a byte a character and written as UTF-8 sixteen bytes at a
+// time; a line break or an accented letter at any place in a block, or two in one, must come
+// out as a whole-text conversion gives it. The last line keeps having no line end.
+void TestDocumentFile::latin1TextSavesAsUtf8()
+{
+    QFETCH(LineEnding, ending);
+    QByteArray bytes;
+    for (int at = 0; at < 40; ++at)
+        bytes += QByteArray(at, 'a') + (at % 3 ? "\r\n" : "\xE9\r\n") + QByteArray(at % 5, 'b')
+            + (at % 2 ? "\xFF\xE0" : "") + "\r\n";
+    bytes += "end \xE9";
+    LoadedDocument document = loadDocument(bytes);
+    QCOMPARE(document.format.encoding, TextEncoding::Windows1252);
+    const DocumentFormat utf8 { TextEncoding::System, ending };
+    const Result<QByteArray> saved = encodeDocument(document.text, utf8);
+    QVERIFY(saved.ok());
+    const QByteArray endings[] = { "\r\n", "\n", "\r" };
+    QString expected
+        = QString::fromLatin1(bytes).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    expected.replace(u'\n', QString::fromLatin1(endings[int(ending)]));
+    QCOMPARE(saved.value(), expected.toUtf8());
 }
 
 void TestDocumentFile::refusesToTurnWindows1252IntoUtf16()
