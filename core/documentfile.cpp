@@ -640,8 +640,6 @@ QByteArray endingBytes(ReadEnding ending, LineEnding usual)
     return QByteArray();
 }
 
-// Writes parts of a text one after another; plain ASCII in one-byte runs is copied as it
-// stands when the file is UTF-8, which is what nearly every large file is.
 // Writes Latin-1 text at out as UTF-8, with each '\n' turned into ending (one or two bytes);
 // returns where the bytes end. out needs room for twice the text and sixteen bytes more. Most
 // of a text is ASCII in lines a few dozen characters long, so it is looked at sixteen bytes
@@ -688,6 +686,8 @@ char *latin1ToUtf8(const char *in, qsizetype length, QByteArrayView ending, char
     return out;
 }
 
+// Writes parts of a text one after another; plain ASCII in one-byte runs is copied as it
+// stands when the file is UTF-8, which is what nearly every large file is.
 class PartEncoder
 {
 public:
@@ -750,7 +750,7 @@ private:
         if (!flush())
             return false;
         // Written in place: a call to append for each of a million short lines costs more
-        // than copying them.
+        // than converting them.
         const qsizetype at = m_bytes->size();
         m_bytes->resize(at + 2 * length + 16);
         char *const end

@@ -244,8 +244,8 @@ MaybeFailure pipeParts(const FileStore::PartSource &source,
 }
 
 // A file replaced by rename has its blocks freed within the rename, which takes a good part
-// of a second for a gigabyte on common file systems. Holding the old file open moves that work
-// to the last close, which a thread of its own makes once the save is done.
+// of a second for a gigabyte on common file systems. Holding a large old file open moves that
+// work to the last close, which a thread of its own makes once the save is done.
 class ReplacedFileHold
 {
 public:
@@ -253,12 +253,14 @@ public:
     {
 #ifdef Q_OS_UNIX
         // Not blocking, so that a FIFO in the file's place cannot hold the save up.
-        descriptor = ::open(
+        m_descriptor = ::open(
             QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         struct stat status;
-        if (descriptor >= 0 && (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
-            ::close(descriptor);
-            descriptor = -1;
+        if (m_descriptor >= 0
+            && (::fstat(m_descriptor, &status) != 0 || !S_ISREG(status.st_mode)
+                || status.st_size < LargeFile)) {
+            ::close(m_descriptor);
+            m_descriptor = -1;
         }
 #else
         Q_UNUSED(path);
@@ -269,20 +271,22 @@ public:
     ~ReplacedFileHold()
     {
 #ifdef Q_OS_UNIX
-        if (descriptor < 0)
+        if (m_descriptor < 0)
             return;
         try {
-            std::thread([held = descriptor] {
+            std::thread([held = m_descriptor] {
                 ::close(held);
             }).detach();
         } catch (const std::system_error &) {
-            ::close(descriptor);
+            ::close(m_descriptor);
         }
 #endif
     }
 
 private:
-    int descriptor = -1;
+    // Smaller files are freed quickly enough within the rename.
+    static constexpr qint64 LargeFile = 64 * 1024 * 1024;
+    int m_descriptor = -1;
 };
 
 // Replacing a file that has other hard links would cut it off from them; such a file is
