@@ -344,24 +344,30 @@ void TestDocumentFile::writerInPartsGivesTheSameBytes()
 void TestDocumentFile::latin1TextSavesAsUtf8_data()
 {
     QTest::addColumn<LineEnding>("ending");
-    QTest::newRow("CR LF") << LineEnding::CrLf;
-    QTest::newRow("LF") << LineEnding::Lf;
-    QTest::newRow("CR") << LineEnding::Cr;
+    QTest::addColumn<bool>("accented");
+    QTest::newRow("CR LF") << LineEnding::CrLf << true;
+    QTest::newRow("LF") << LineEnding::Lf << true;
+    QTest::newRow("CR") << LineEnding::Cr << true;
+    QTest::newRow("ASCII, CR LF") << LineEnding::CrLf << false;
+    QTest::newRow("ASCII, LF") << LineEnding::Lf << false;
 }
 
-// A Windows-1252 file is kept a byte a character and written as UTF-8 sixteen bytes at a
-// time; a line break or an accented letter at any place in a block, or two in one, must come
-// out as a whole-text conversion gives it. The last line keeps having no line end.
+// A Windows-1252 file, or an ASCII one, is kept a byte a character and written as UTF-8
+// sixteen bytes at a time; a line break or an accented letter at any place in a block, none,
+// or two in one, must come out as a whole-text conversion gives it. The last line keeps
+// having no line end.
 void TestDocumentFile::latin1TextSavesAsUtf8()
 {
     QFETCH(LineEnding, ending);
+    QFETCH(bool, accented);
     QByteArray bytes;
-    for (int at = 0; at < 40; ++at)
-        bytes += QByteArray(at, 'a') + (at % 3 ? "\r\n" : "\xE9\r\n") + QByteArray(at % 5, 'b')
-            + (at % 2 ? "\xFF\xE0" : "") + "\r\n";
-    bytes += "end \xE9";
+    for (int at = 0; at < 40; ++at) {
+        bytes += QByteArray(at, 'a') + (at % 3 || !accented ? "\r\n" : "\xE9\r\n")
+            + QByteArray(at % 5, 'b') + (at % 2 && accented ? "\xFF\xE0" : "") + "\r\n";
+    }
+    bytes += accented ? "end \xE9" : "end";
     LoadedDocument document = loadDocument(bytes);
-    QCOMPARE(document.format.encoding, TextEncoding::Windows1252);
+    QCOMPARE(document.format.encoding, accented ? TextEncoding::Windows1252 : TextEncoding::System);
     const DocumentFormat utf8 { TextEncoding::System, ending };
     const Result<QByteArray> saved = encodeDocument(document.text, utf8);
     QVERIFY(saved.ok());
