@@ -118,11 +118,11 @@ TextChange TextEditingModel::apply(
 TextChange TextEditingModel::undo()
 {
     const qsizetype linesBefore = m_storage.lineCount();
-    const std::optional<TextHistory::Edit> done = m_history.undo(m_storage);
+    const std::optional<TextHistory::Undone> done = m_history.undo(m_storage);
     TextChange change;
     if (!done)
         return change;
-    const TextStorage::Splice &splice = done->splice;
+    const TextStorage::Splice &splice = *done->splice;
     change.at = splice.position;
     change.removed = splice.removedLength();
     change.added = splice.insertedLength();

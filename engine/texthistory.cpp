@@ -88,22 +88,18 @@ bool TextHistory::merge(const Edit &edit)
     return false;
 }
 
-std::optional<TextHistory::Edit> TextHistory::undo(TextStorage &storage)
+std::optional<TextHistory::Undone> TextHistory::undo(TextStorage &storage)
 {
     if (m_edits.empty())
         return std::nullopt;
+    // The edit turns into its own inverse where it is kept; its pieces, which for a whole
+    // document number tens of thousands, are moved, never copied.
     Edit &last = m_edits.back();
-    Edit done;
-    done.splice = storage.revert(std::move(last.splice));
-    done.kind = last.kind;
-    done.caretAfterRestore = last.caretAfterRestore;
-    Edit inverse = done;
-    inverse.typingContinues = last.typingContinues;
-    inverse.caretAfterRestore = last.caretAfterReinsert;
-    inverse.caretAfterReinsert = last.caretAfterRestore;
-    last = std::move(inverse);
+    const bool caretAfterRestore = last.caretAfterRestore;
+    last.splice = storage.revert(std::move(last.splice));
+    std::swap(last.caretAfterRestore, last.caretAfterReinsert);
     m_undone = !m_undone;
-    return done;
+    return Undone { &last.splice, caretAfterRestore };
 }
 
 QString TextHistory::textToUndo(const TextStorage &storage) const

@@ -30,9 +30,15 @@ public:
     void clear();
     void record(Edit edit);
     bool isEmpty() const { return m_edits.empty(); }
-    // Takes the last edit back, or puts it back after an undo; returns what was done to the
-    // storage, as an edit.
-    std::optional<Edit> undo(TextStorage &storage);
+    // What undo() did to the storage; the splice stays valid until the next edit.
+    struct Undone
+    {
+        const TextStorage::Splice *splice = nullptr;
+        bool caretAfterRestore = true;
+    };
+
+    // Takes the last edit back, or puts it back after an undo.
+    std::optional<Undone> undo(TextStorage &storage);
     // The text that undo() would take out of the storage.
     QString textToUndo(const TextStorage &storage) const;
 
