@@ -315,10 +315,11 @@ def warm_memory(size):
     """Touches `size` bytes of fresh memory in huge pages and gives it back, just before a run.
 
     A virtual machine whose guest reports free memory to its host (virtio-balloon free page
-    reporting) has that memory taken away a second or two after it is freed; the next program
-    to touch it then waits for the host to back it again, at over a second per GiB on the
-    machine this was written on. Memory that was just freed is not yet reported, so every run
-    starts from memory as a desktop's is: already there. The cost is printed once, as is.
+    reporting) has that memory taken away once it is reported; the next program to touch it
+    then waits for the host to back it again, at over a second per GiB on the machine this was
+    written on. Where the kernel holds freed memory back for a while (bench/run asks it to
+    where it can), every run then starts from memory as a desktop's is: already there. Where
+    it reports at once, this helps only by chance. The cost is printed once, as is.
     """
     start = time.monotonic()
     # In a child of its own: a program started later inherits this process's peak memory as
