@@ -42,10 +42,10 @@ struct Step
 };
 
 // Touches fresh memory in huge pages and gives it back. A virtual machine that reports free
-// memory to its host loses that memory a second or two after it is freed, and whatever
-// touches it next waits for the host to back it again: over a second per GiB where this was
-// written. Just before a timed save or copy, memory that was just freed is still there, as
-// it is on a desktop.
+// memory to its host loses that memory once it is reported, and whatever touches it next
+// waits for the host to back it again: over a second per GiB where this was written. Where
+// the kernel holds freed memory back for a while (bench/run asks it to where it can), a timed
+// save or copy then starts from memory that is there, as on a desktop.
 void warmMemory(qint64 size)
 {
     void *block = ::mmap(
