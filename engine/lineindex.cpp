@@ -2,22 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-using Start = LineIndex::Start;
-
-Start operator+(const Start &a, const Start &b)
-{
-    return { a.position + b.position, a.line + b.line };
-}
-
-Start operator-(const Start &a, const Start &b)
-{
-    return { a.position - b.position, a.line - b.line };
-}
-
-} // namespace
-
 LineIndex::LineIndex()
     : m_starts(1)
 { }
@@ -50,36 +34,6 @@ void LineIndex::split(std::size_t piece, qsizetype length, qsizetype lines)
     } else {
         m_starts.insert(m_starts.begin() + qsizetype(at), value - m_step);
     }
-}
-
-void LineIndex::replace(std::size_t first, std::size_t last, const std::vector<Start> &sizes)
-{
-    moveStepTo(last);
-    const Start base = m_starts[first];
-    const Start oldEnd = m_starts[last];
-    std::vector<Start> entries;
-    entries.reserve(sizes.size());
-    Start end = base;
-    for (const Start &size : sizes) {
-        end = end + size;
-        entries.push_back(end);
-    }
-    // The entry after the new pieces is the old `last` one, moved by the change in size.
-    const auto from = m_starts.begin() + qsizetype(first) + 1;
-    const auto to = m_starts.begin() + qsizetype(last) + 1;
-    if (entries.empty()) {
-        m_starts.erase(from, to);
-        m_stepPiece = first;
-    } else {
-        const std::size_t kept = std::min<std::size_t>(entries.size(), last - first);
-        std::copy(entries.begin(), entries.begin() + qsizetype(kept), from);
-        if (kept < last - first)
-            m_starts.erase(from + qsizetype(kept), to);
-        else
-            m_starts.insert(to, entries.begin() + qsizetype(kept), entries.end());
-        m_stepPiece = first + entries.size();
-    }
-    m_step = m_step + (end - oldEnd);
 }
 
 void LineIndex::resize(std::size_t piece, qsizetype length, qsizetype lines)

@@ -24,6 +24,14 @@ public:
         {
             return position == other.position && line == other.line;
         }
+        Start operator+(const Start &other) const
+        {
+            return { position + other.position, line + other.line };
+        }
+        Start operator-(const Start &other) const
+        {
+            return { position - other.position, line - other.line };
+        }
     };
 
     LineIndex();
@@ -37,8 +45,11 @@ public:
     void append(qsizetype length, qsizetype lines);
     // Piece `piece` becomes two, the first of them `length` units and `lines` breaks long.
     void split(std::size_t piece, qsizetype length, qsizetype lines);
-    // Pieces first to last (not included) become pieces of these sizes.
-    void replace(std::size_t first, std::size_t last, const std::vector<Start> &sizes);
+    // Pieces first to last (not included) become `count` pieces, the i-th of them size(i)
+    // long. The starts are written where they are kept, with no list of their own: undoing
+    // the replacement of a whole large document puts back tens of thousands of pieces.
+    template<typename Size>
+    void replace(std::size_t first, std::size_t last, std::size_t count, Size size);
     // Piece `piece` grows, or shrinks, by this much.
     void resize(std::size_t piece, qsizetype length, qsizetype lines);
 
@@ -57,3 +68,25 @@ private:
     std::size_t m_stepPiece = 0;
     Start m_step;
 };
+
+template<typename Size>
+void LineIndex::replace(std::size_t first, std::size_t last, std::size_t count, Size size)
+{
+    moveStepTo(last);
+    const Start oldEnd = m_starts[last];
+    // The entries first + 1 to last, the ends of the old pieces, become count entries.
+    const auto from = m_starts.begin() + qsizetype(first) + 1;
+    const std::size_t old = last - first;
+    if (count < old)
+        m_starts.erase(from + qsizetype(count), from + qsizetype(old));
+    else
+        m_starts.insert(from + qsizetype(old), count - old, Start());
+    Start end = m_starts[first];
+    for (std::size_t i = 0; i < count; ++i) {
+        end = end + size(i);
+        m_starts[first + 1 + i] = end;
+    }
+    // The entries after the new pieces move by the change in size, which joins the step.
+    m_stepPiece = first + count;
+    m_step = m_step + (end - oldEnd);
+}

@@ -236,8 +236,9 @@ void TextControl::followPrimarySelection(
     if (!offered)
         return;
     const auto [from, to] = previous;
-    m_primarySelection->keep(
-        edit ? edit->piecesBefore(storage(), from, to) : storage().piecesOf(from, to - from));
+    m_primarySelection->keep(edit ? edit->piecesBefore(storage(), from, to)
+                                  : std::make_shared<const std::vector<TextStorage::Piece>>(
+                                      storage().piecesOf(from, to - from)));
 }
 
 // What the offer keeps points into the text that is about to go.

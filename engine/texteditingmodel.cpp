@@ -4,8 +4,10 @@
 
 QString TextChange::removedText(qsizetype most) const
 {
+    if (!removedPieces)
+        return QString();
     std::vector<TextStorage::Piece> pieces;
-    for (const TextStorage::Piece &piece : removedPieces) {
+    for (const TextStorage::Piece &piece : *removedPieces) {
         if (most <= 0)
             break;
         pieces.push_back(piece);
@@ -20,9 +22,12 @@ QString TextChange::removedText(qsizetype most) const
     return text;
 }
 
-std::vector<TextStorage::Piece> TextChange::piecesBefore(
+TextStorage::SharedPieces TextChange::piecesBefore(
     const TextStorage &after, qsizetype from, qsizetype to) const
 {
+    // Most often it is just what was taken out: a selection typed over or cut.
+    if (removed > 0 && from == at && to == at + removed)
+        return removedPieces;
     std::vector<TextStorage::Piece> pieces;
     const auto append = [&pieces](std::vector<TextStorage::Piece> &&part) {
         if (pieces.empty())
@@ -36,13 +41,13 @@ std::vector<TextStorage::Piece> TextChange::piecesBefore(
     if (to > at && from < removedEnd) {
         const qsizetype start = std::max(from, at);
         append(
-            TextStorage::slicePieces(removedPieces, start - at, std::min(to, removedEnd) - start));
+            TextStorage::slicePieces(*removedPieces, start - at, std::min(to, removedEnd) - start));
     }
     if (to > removedEnd) {
         const qsizetype start = std::max(from, removedEnd);
         append(after.piecesOf(start - removed + added, to - start));
     }
-    return pieces;
+    return std::make_shared<const std::vector<TextStorage::Piece>>(std::move(pieces));
 }
 
 void TextEditingModel::setText(TextStorage &&text)

@@ -14,15 +14,16 @@ struct TextChange
     qsizetype removed = 0;
     qsizetype added = 0;
     qsizetype linesBefore = 0;
-    // What was taken out; it stays readable until the whole text is replaced.
-    std::vector<TextStorage::Piece> removedPieces;
+    // What was taken out, shared with the undo step; it stays readable until the whole text
+    // is replaced. Null when nothing was.
+    TextStorage::SharedPieces removedPieces;
 
     bool isEmpty() const { return removed == 0 && added == 0; }
     // What was taken out, up to `most` code units of it.
     QString removedText(qsizetype most) const;
     // The pieces that held [from, to) of the text before this change, found in `after`, the
     // text since, and in what was taken out; no text is copied.
-    std::vector<TextStorage::Piece> piecesBefore(
+    TextStorage::SharedPieces piecesBefore(
         const TextStorage &after, qsizetype from, qsizetype to) const;
 };
 

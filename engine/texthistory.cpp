@@ -1,5 +1,6 @@
 #include "engine/texthistory.h"
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -9,6 +10,15 @@ using Piece = TextStorage::Piece;
 bool endsWithLineBreak(const Piece &piece)
 {
     return piece.at(piece.length - 1) == QLatin1Char('\n');
+}
+
+// A splice's list that is about to change, made its own first when someone else holds it too:
+// what the view or the primary selection was given stays as it was.
+std::vector<Piece> &own(std::shared_ptr<std::vector<Piece>> &pieces)
+{
+    if (pieces.use_count() > 1)
+        pieces = std::make_shared<std::vector<Piece>>(*pieces);
+    return *pieces;
 }
 
 void appendPieces(std::vector<Piece> &to, const std::vector<Piece> &pieces)
@@ -50,7 +60,7 @@ void TextHistory::record(Edit edit)
 
 bool TextHistory::merge(const Edit &edit)
 {
-    if (m_edits.empty() || (edit.splice.inserted.empty() && edit.splice.removed.empty()))
+    if (m_edits.empty() || (edit.splice.inserted->empty() && edit.splice.removed->empty()))
         return false;
     Edit &previous = m_edits.back();
     TextStorage::Splice &last = previous.splice;
@@ -58,28 +68,28 @@ bool TextHistory::merge(const Edit &edit)
     if (edit.kind == Kind::Typing) {
         // Typing goes on from whatever text the last edit left at the caret, even text that
         // replaced a selection or was pasted, but not from a line break.
-        if (!previous.typingContinues || last.inserted.empty() || next.inserted.empty()
+        if (!previous.typingContinues || last.inserted->empty() || next.inserted->empty()
             || next.position != last.position + last.insertedLength()
-            || !last.inserted.back().adjoins(next.inserted.front())
-            || endsWithLineBreak(last.inserted.back()))
+            || !last.inserted->back().adjoins(next.inserted->front())
+            || endsWithLineBreak(last.inserted->back()))
             return false;
-        appendPieces(last.inserted, next.inserted);
+        appendPieces(own(last.inserted), *next.inserted);
         return true;
     }
     if (edit.kind != Kind::Removal || previous.kind != Kind::Removal)
         return false;
     // Characters removed one by one on either side of the same place, as long as they stood
     // together in the text, come back together.
-    if (next.removed.empty() || last.removed.empty())
+    if (next.removed->empty() || last.removed->empty())
         return false;
-    if (next.position == last.position && last.removed.back().adjoins(next.removed.front())) {
-        appendPieces(last.removed, next.removed);
+    if (next.position == last.position && last.removed->back().adjoins(next.removed->front())) {
+        appendPieces(own(last.removed), *next.removed);
         return true;
     }
     if (next.position + next.removedLength() == last.position
-        && next.removed.back().adjoins(last.removed.front())) {
-        std::vector<Piece> removed = next.removed;
-        appendPieces(removed, last.removed);
+        && next.removed->back().adjoins(last.removed->front())) {
+        auto removed = std::make_shared<std::vector<Piece>>(*next.removed);
+        appendPieces(*removed, *last.removed);
         last.removed = std::move(removed);
         last.position = next.position;
         previous.caretAfterRestore = edit.caretAfterRestore;

@@ -12,7 +12,7 @@ TextSelectionMime::TextSelectionMime(const TextControl *control)
     : m_control(control)
 { }
 
-void TextSelectionMime::keep(std::vector<TextPiece> pieces)
+void TextSelectionMime::keep(std::shared_ptr<const std::vector<TextPiece>> pieces)
 {
     m_kept = std::move(pieces);
 }

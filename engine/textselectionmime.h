@@ -5,7 +5,7 @@
 #include <QMimeData>
 #include <QPointer>
 
-#include <optional>
+#include <memory>
 #include <vector>
 
 class TextControl;
@@ -24,7 +24,7 @@ public:
 
     // Whether the offer still follows the control's selection.
     bool followsSelection() const { return !m_kept; }
-    void keep(std::vector<TextPiece> pieces);
+    void keep(std::shared_ptr<const std::vector<TextPiece>> pieces);
 
     QStringList formats() const override;
     bool hasFormat(const QString &mimeType) const override;
@@ -34,5 +34,5 @@ protected:
 
 private:
     QPointer<const TextControl> m_control;
-    std::optional<std::vector<TextPiece>> m_kept;
+    std::shared_ptr<const std::vector<TextPiece>> m_kept;
 };

@@ -472,11 +472,9 @@ void TextStorage::splicePieces(std::size_t first, std::size_t last, const std::v
 {
     m_pieces.erase(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
     m_pieces.insert(m_pieces.begin() + qsizetype(first), with.begin(), with.end());
-    std::vector<LineIndex::Start> sizes;
-    sizes.reserve(with.size());
-    for (const Piece &piece : with)
-        sizes.push_back({ piece.length, piece.newlines });
-    m_index.replace(first, last, sizes);
+    m_index.replace(first, last, with.size(), [&with](std::size_t i) {
+        return LineIndex::Start { with[i].length, with[i].newlines };
+    });
 }
 
 void TextStorage::raiseLongestLine(qsizetype from, qsizetype to)
@@ -533,14 +531,14 @@ TextStorage::Splice TextStorage::replace(
         m_pieces[index - 1].length += added.length;
         m_pieces[index - 1].newlines += added.newlines;
         m_index.resize(index - 1, added.length, added.newlines);
-        splice.inserted.push_back(added);
+        splice.inserted->push_back(added);
     } else {
         const std::size_t first = splitAt(position);
         const std::size_t last = splitAt(position + removeLength);
-        splice.removed.assign(
+        splice.removed->assign(
             m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
-        splice.inserted = store(text);
-        splicePieces(first, last, splice.inserted);
+        *splice.inserted = store(text);
+        splicePieces(first, last, *splice.inserted);
     }
     raiseLongestLine(position, position + text.size());
     return splice;
@@ -552,11 +550,11 @@ TextStorage::Splice TextStorage::revert(Splice splice)
     redo.position = splice.position;
     const std::size_t first = splitAt(splice.position);
     const std::size_t last = splitAt(splice.position + splice.insertedLength());
-    redo.removed.assign(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
-    splicePieces(first, last, splice.removed);
+    redo.removed->assign(m_pieces.begin() + qsizetype(first), m_pieces.begin() + qsizetype(last));
+    splicePieces(first, last, *splice.removed);
     const qsizetype end = splice.position + splice.removedLength();
-    // Moved, not copied: undoing the replacement of a whole large document puts back tens of
-    // thousands of pieces.
+    // Handed on, not copied: undoing the replacement of a whole large document puts back
+    // tens of thousands of pieces.
     redo.inserted = std::move(splice.removed);
     // The text put back was measured when it first came in; only the lines it now joins at
     // its two ends are new.

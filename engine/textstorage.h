@@ -26,15 +26,22 @@ public:
     using Piece = TextPiece;
     static constexpr qint32 MaximumPiece = 64 * 1024;
 
+    // Pieces that an edit took out or put in, shared rather than copied by whoever keeps them:
+    // the undo step, the view told of the edit and the primary selection. For a whole
+    // document of gigabytes they number tens of thousands, and copying them into memory the
+    // program has not used yet costs milliseconds.
+    using SharedPieces = std::shared_ptr<const std::vector<Piece>>;
+
     // What one replace() did, enough to put it back: the pieces it took out and the ones it
-    // put in, both still pointing into the unchanged buffers.
+    // put in, both still pointing into the unchanged buffers. Neither list is ever null, and
+    // neither is changed while someone else holds it.
     struct Splice
     {
         qsizetype position = 0;
-        std::vector<Piece> removed;
-        std::vector<Piece> inserted;
-        qsizetype removedLength() const { return piecesLength(removed); }
-        qsizetype insertedLength() const { return piecesLength(inserted); }
+        std::shared_ptr<std::vector<Piece>> removed = std::make_shared<std::vector<Piece>>();
+        std::shared_ptr<std::vector<Piece>> inserted = std::make_shared<std::vector<Piece>>();
+        qsizetype removedLength() const { return piecesLength(*removed); }
+        qsizetype insertedLength() const { return piecesLength(*inserted); }
     };
 
     // Every kind of line end, CR LF, lone CR or LF, as the storage's one line break.

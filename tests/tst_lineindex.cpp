@@ -69,7 +69,9 @@ void TestLineIndex::randomEditsMatchPlainSizes()
                 size = randomSize(random);
             if (sizes.size() - (last - piece) + with.size() == 0)
                 continue;
-            index.replace(piece, last, with);
+            index.replace(piece, last, with.size(), [&with](std::size_t i) {
+                return with[i];
+            });
             sizes.erase(sizes.begin() + qsizetype(piece), sizes.begin() + qsizetype(last));
             sizes.insert(sizes.begin() + qsizetype(piece), with.begin(), with.end());
         } else if (kind == 2) {

@@ -113,6 +113,15 @@ void TestTextEditingModel::changeSaysWhatWasRemoved()
     // A cut short never ends in half a character.
     QCOMPARE(pair.removedText(2), QStringLiteral("a"));
     QCOMPARE(pair.removedText(3), QStringLiteral("a\U0001F600"));
+    // What an edit said it removed stays so when the next presses join its undo step.
+    model.setText(TextStorage::fromText(u"abcd"));
+    model.select(1, 1);
+    TextChange first;
+    run(model, QStringLiteral("delete"), &first);
+    run(model, QStringLiteral("delete"));
+    QCOMPARE(first.removedText(100), QStringLiteral("b"));
+    QCOMPARE(model.undo().added, 2);
+    QCOMPARE(model.storage().toString(), QStringLiteral("abcd"));
 }
 
 void TestTextEditingModel::changeGivesBackTheTextBefore_data()
@@ -147,7 +156,8 @@ void TestTextEditingModel::changeGivesBackTheTextBefore()
     QVERIFY(!change.isEmpty());
     for (qsizetype from = 0; from <= text.size(); ++from) {
         for (qsizetype to = from; to <= text.size(); ++to) {
-            const QString got = TextStorage::textOf(change.piecesBefore(model.storage(), from, to));
+            const QString got
+                = TextStorage::textOf(*change.piecesBefore(model.storage(), from, to));
             QCOMPARE(got, text.mid(from, to - from));
         }
     }
