@@ -15,7 +15,7 @@ struct TextChange
     qsizetype added = 0;
     qsizetype linesBefore = 0;
     // What was taken out, shared with the undo step; it stays readable until the whole text
-    // is replaced. Null when nothing was.
+    // is replaced. Null only in a change that did nothing.
     TextStorage::SharedPieces removedPieces;
 
     bool isEmpty() const { return removed == 0 && added == 0; }
