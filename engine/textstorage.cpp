@@ -3,6 +3,7 @@
 #include "platform/largememory.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <string_view>
@@ -35,10 +36,32 @@ qsizetype findBytes(const uchar *bytes, qint32 length, qint32 from, const QByteA
 #endif
 }
 
+// Buffers are told apart by a number never given twice: a later storage's buffer may take the
+// memory, and so the address, of one that has gone.
+std::atomic<quint64> buffersMade { 0 };
+
+// A line break that lineStart() found: the newlines-th one from the start of the text at data,
+// in the buffers numbered buffers.
+struct FoundBreak
+{
+    quint64 buffers = 0;
+    const void *data = nullptr;
+    qsizetype newlines = 0;
+    qint32 offset = 0;
+};
+
+// The last two breaks found on this thread. Lines are asked for in runs, a screenful at a time,
+// each line's start and end more than once, and a piece holds hundreds of lines: found from
+// the piece's start each time, a screen would cost as many scans as its lines squared. The
+// text at a stored address never changes, so a break once found stays where it was for as
+// long as its buffers live, whatever is edited around it.
+thread_local std::array<FoundBreak, 2> foundBreaks;
+
 } // namespace
 
 struct TextStorage::Buffers
 {
+    const quint64 id = ++buffersMade;
     std::vector<QByteArray> kept;
     std::vector<std::unique_ptr<char16_t[]>> chunks;
     char16_t *current = nullptr;
@@ -318,8 +341,27 @@ qsizetype TextStorage::lineStart(qsizetype line) const
         return length();
     const std::size_t index = m_index.pieceWithBreak(line);
     const LineIndex::Start start = m_index.start(index);
-    const Piece &piece = m_pieces[index];
-    return start.position + piece.findNewline(0, piece.length, line - start.line) + 1;
+    return start.position + findBreak(m_pieces[index], line - start.line) + 1;
+}
+
+qint32 TextStorage::findBreak(const Piece &piece, qsizetype k) const
+{
+    const FoundBreak *nearest = nullptr;
+    for (const FoundBreak &found : foundBreaks) {
+        // Pieces that begin at the same stored unit have the same text as far as the shorter
+        // goes, so a break found in one is in each of them that has that many breaks.
+        if (found.buffers == m_buffers->id && found.data == piece.data && found.newlines <= k
+            && (!nearest || found.newlines > nearest->newlines))
+            nearest = &found;
+    }
+    if (nearest && nearest->newlines == k)
+        return nearest->offset;
+    const qint32 offset = nearest
+        ? piece.findNewline(nearest->offset + 1, piece.length, k - nearest->newlines)
+        : piece.findNewline(0, piece.length, k);
+    foundBreaks[1] = foundBreaks[0];
+    foundBreaks[0] = { m_buffers->id, piece.data, k, offset };
+    return offset;
 }
 
 qsizetype TextStorage::lineEnd(qsizetype line) const

@@ -158,6 +158,8 @@ private:
 
     // The piece holding position, and the offset in it; the end gives (count, 0).
     std::pair<std::size_t, qint32> locate(qsizetype position) const;
+    // The offset of piece's k-th line break (1-based), which the piece has.
+    qint32 findBreak(const Piece &piece, qsizetype k) const;
     std::size_t splitAt(qsizetype position);
     void splicePieces(std::size_t first, std::size_t last, const std::vector<Piece> &with);
     std::vector<Piece> store(QStringView text);

@@ -11,6 +11,7 @@ private Q_SLOTS:
     void randomEditsMatchAPlainString_data();
     void randomEditsMatchAPlainString();
     void oneByteRunsFromAKeptBuffer();
+    void linesOfAStorageThatTookAnotherOnesMemory();
     void longTextIsSearchedInTwoHalves_data();
     void longTextIsSearchedInTwoHalves();
 };
@@ -42,6 +43,18 @@ void compare(const TextStorage &storage, const QString &expected, QRandomGenerat
     for (const QString &line : lines)
         longest = std::max(longest, line.size());
     QVERIFY(storage.longestLine() >= longest);
+    // Line after line, each asked for twice, as a screen is painted.
+    const qsizetype first = random.bounded(int(lines.size()));
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < first; ++i)
+        start += lines.at(i).size() + 1;
+    for (qsizetype line = first; line < std::min(first + 60, lines.size()); ++line) {
+        for (int again = 0; again < 2; ++again) {
+            QCOMPARE(storage.lineStart(line), start);
+            QCOMPARE(storage.lineEnd(line), start + lines.at(line).size());
+        }
+        start += lines.at(line).size() + 1;
+    }
     for (int probe = 0; probe < 20; ++probe) {
         const qsizetype line = random.bounded(int(lines.size()));
         qsizetype start = 0;
@@ -117,6 +130,27 @@ void TestTextStorage::oneByteRunsFromAKeptBuffer()
     QRandomGenerator random(3);
     compare(storage, expected + QStringLiteral("\u4E2D"), random);
     QVERIFY(storage.runCount() > 2);
+}
+
+void TestTextStorage::linesOfAStorageThatTookAnotherOnesMemory()
+{
+    // Each storage holds the text in the same memory once the one before has gone, with its
+    // line breaks in other places.
+    QByteArray bytes(3000, 'x');
+    const char *const address = bytes.constData();
+    for (int every = 2; every < 6; ++every) {
+        char *text = bytes.data();
+        QCOMPARE(text, address);
+        for (int i = 0; i < bytes.size(); ++i)
+            text[i] = i % every == every - 1 ? '\n' : 'x';
+        TextStorage::Builder builder;
+        builder.appendLatin1(QLatin1StringView(bytes.constData(), bytes.size()));
+        builder.keep(bytes);
+        const TextStorage storage = builder.finish();
+        // Downwards, so that the next storage starts above the lines looked up last.
+        for (qsizetype line = 40; line > 0; --line)
+            QCOMPARE(storage.lineStart(line), line * every);
+    }
 }
 
 void TestTextStorage::longTextIsSearchedInTwoHalves_data()
