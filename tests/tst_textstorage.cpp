@@ -12,6 +12,8 @@ private Q_SLOTS:
     void randomEditsMatchAPlainString();
     void oneByteRunsFromAKeptBuffer();
     void linesOfAStorageThatTookAnotherOnesMemory();
+    void oneByteTextIsSearchedAtEveryPlace_data();
+    void oneByteTextIsSearchedAtEveryPlace();
     void longTextIsSearchedInTwoHalves_data();
     void longTextIsSearchedInTwoHalves();
 };
@@ -150,6 +152,37 @@ void TestTextStorage::linesOfAStorageThatTookAnotherOnesMemory()
         // Downwards, so that the next storage starts above the lines looked up last.
         for (qsizetype line = 40; line > 0; --line)
             QCOMPARE(storage.lineStart(line), line * every);
+    }
+}
+
+void TestTextStorage::oneByteTextIsSearchedAtEveryPlace_data()
+{
+    QTest::addColumn<QString>("needle");
+    QTest::newRow("one character") << u"q"_qs;
+    QTest::newRow("two") << u"qz"_qs;
+    QTest::newRow("three") << u"qaz"_qs;
+    QTest::newRow("as long as a block") << u"qabcdefghijklmnz"_qs;
+    QTest::newRow("longer than a block") << u"qabcdefghijklmnopqrstuvwxyz0123456789z"_qs;
+}
+
+void TestTextStorage::oneByteTextIsSearchedAtEveryPlace()
+{
+    // Around every place, decoys that begin and end as the needle does but differ between.
+    QFETCH(QString, needle);
+    QString decoy = needle;
+    if (decoy.size() > 2)
+        decoy[decoy.size() / 2] = u'#';
+    const QString filler = (u'a' + decoy + u'b').repeated(1 + 100 / int(decoy.size() + 2));
+    for (qsizetype place = 0; place <= 70; ++place) {
+        QString text = filler;
+        text.insert(place, needle);
+        const QByteArray bytes = text.toLatin1();
+        TextStorage::Builder builder;
+        builder.appendLatin1(QLatin1StringView(bytes.constData(), bytes.size()));
+        builder.keep(bytes);
+        const TextStorage storage = builder.finish();
+        for (qsizetype from : { qsizetype(0), place, place + 1 })
+            QCOMPARE(storage.indexOf(needle, from), text.indexOf(needle, from));
     }
 }
 
