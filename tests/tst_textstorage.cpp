@@ -167,13 +167,18 @@ void TestTextStorage::oneByteTextIsSearchedAtEveryPlace_data()
 
 void TestTextStorage::oneByteTextIsSearchedAtEveryPlace()
 {
-    // Around every place, decoys that begin and end as the needle does but differ between.
+    // Around every place, decoys that begin and end as the needle does but differ between:
+    // in the middle, and where only a full compare tells.
     QFETCH(QString, needle);
-    QString decoy = needle;
-    if (decoy.size() > 2)
-        decoy[decoy.size() / 2] = u'#';
-    const QString filler = (u'a' + decoy + u'b').repeated(1 + 100 / int(decoy.size() + 2));
-    for (qsizetype place = 0; place <= 70; ++place) {
+    QString decoys;
+    for (const qsizetype differs : { needle.size() / 2, qsizetype(1) }) {
+        QString decoy = needle;
+        if (decoy.size() > 2)
+            decoy[differs] = u'#';
+        decoys += u'a' + decoy + u'b';
+    }
+    const QString filler = decoys.repeated(1 + 200 / int(decoys.size()));
+    for (qsizetype place = 0; place <= 140; ++place) {
         QString text = filler;
         text.insert(place, needle);
         const QByteArray bytes = text.toLatin1();
