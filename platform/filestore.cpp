@@ -88,12 +88,28 @@ Failure systemFailure(int error)
     }
 }
 
+// The system holds written data in memory until the final flush, which then writes it all
+// while the save waits; with a gigabyte that is most of the save. Sending each step on to
+// the disk as soon as it is written lets the disk work while the rest is still being made.
+// Only a hint: where it is refused, the flush writes everything as before.
+void startWriteBack(int descriptor, off_t from, off_t length)
+{
+#ifdef Q_OS_LINUX
+    ::sync_file_range(descriptor, from, length, SYNC_FILE_RANGE_WRITE);
+#else
+    Q_UNUSED(descriptor);
+    Q_UNUSED(from);
+    Q_UNUSED(length);
+#endif
+}
+
 // Written through the descriptor rather than QFileDevice, which keeps only a coarse kind of
 // failure, and none at all for a write cut short by a full disk. Returns the system's error.
 int writeAll(int descriptor, const QByteArray &bytes, Progress &progress)
 {
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
+    off_t at = ::lseek(descriptor, 0, SEEK_CUR);
     while (left > 0) {
         const ssize_t written
             = ::write(descriptor, data, std::size_t(std::min<qsizetype>(left, ProgressStep)));
@@ -101,6 +117,10 @@ int writeAll(int descriptor, const QByteArray &bytes, Progress &progress)
             continue;
         if (written <= 0)
             return written < 0 ? errno : EIO;
+        if (at >= 0) {
+            startWriteBack(descriptor, at, written);
+            at += written;
+        }
         data += written;
         left -= written;
         progress.advance(written);
