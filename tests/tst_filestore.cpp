@@ -30,6 +30,8 @@ private Q_SLOTS:
     void hardLinksAllSeeTheNewText();
     void partsFailingHalfWayKeepTheOldFile_data();
     void partsFailingHalfWayKeepTheOldFile();
+    void largeFileIsReadWhole_data();
+    void largeFileIsReadWhole();
     void fileLargerThanFreeMemoryIsRefused();
     void fileBeyondTheAddressSpaceIsRefused();
 
@@ -277,6 +279,30 @@ QString sparseFile(const QString &path, qint64 size)
     if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
         return QString();
     return path;
+}
+
+void TestFileStore::largeFileIsReadWhole_data()
+{
+    // Large enough to be read in two halves, which then meet at an odd place or an even one.
+    QTest::addColumn<qsizetype>("size");
+    QTest::newRow("even") << qsizetype(80) * 1024 * 1024;
+    QTest::newRow("odd") << qsizetype(80) * 1024 * 1024 + 16 * 1024 * 1024 + 3;
+}
+
+void TestFileStore::largeFileIsReadWhole()
+{
+    QFETCH(qsizetype, size);
+    // Every 16 MiB step of the read looks different, so a step read to the wrong place shows.
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char((i * 131 + i / 65521) & 0xff);
+    writeRaw(QStringLiteral("large.txt"), bytes);
+    Progress progress;
+    const Result<QByteArray> read = m_store.readFile(path(QStringLiteral("large.txt")), progress);
+    QVERIFY(read.ok());
+    QCOMPARE(read.value().size(), size);
+    QVERIFY(read.value() == bytes);
+    QCOMPARE(progress.fraction(), 1.0);
 }
 
 void TestFileStore::fileLargerThanFreeMemoryIsRefused()
