@@ -520,6 +520,15 @@ TextStorage::Builder loadPartInPlace(
         // Most blocks are their characters already, one byte each.
         if (utf8 ? isAscii(data + start, end - start) : isLatin1In1252(data + start, end - start)) {
             out = compactLines(data, start, end, out, marks, shift);
+            // Whole pieces are handed on while their bytes are still in the cache from
+            // compacting them; read again later, they would come from memory once more.
+            if (out - runStart >= TextStorage::MaximumPiece) {
+                const qsizetype whole
+                    = (out - runStart) / TextStorage::MaximumPiece * TextStorage::MaximumPiece;
+                builder.appendLatin1(QLatin1StringView(data + runStart, whole));
+                built += whole;
+                runStart += whole;
+            }
             continue;
         }
         const QByteArrayView block(data + start, end - start);

@@ -1,4 +1,5 @@
 #include "engine/textpiece.h"
+#include "engine/wideunits.h"
 
 #include <algorithm>
 #include <cstring>
@@ -42,15 +43,70 @@ qint32 TextPiece::countNewlines(qint32 from, qint32 to) const
     return count;
 }
 
-qint32 TextPiece::measureLines(qsizetype &lineLength, qsizetype &longest) const
+namespace {
+
+// The lines of a piece as they are measured: their number, and the longest, which may have begun
+// in an earlier piece.
+struct LineMeasure
 {
+    qsizetype &lineLength;
+    qsizetype &longest;
     qint32 count = 0;
     qint32 lineStart = 0;
-    const auto lineEnds = [&](qint32 at) {
+
+    void lineEnds(qint32 at)
+    {
         longest = std::max(longest, lineLength + at - lineStart);
         lineLength = 0;
         lineStart = at + 1;
         ++count;
+    }
+};
+
+#ifdef OMRIK_WIDE_UNITS
+// Measures the lines in bytes[i, length), 64 bytes at a time while a whole block fits, and leaves
+// i where it stopped: loading a file of gigabytes measures every line of it. A line that begins
+// and ends inside one block is shorter than 64, so once a line that long has been seen, the
+// block's other lines are only counted.
+__attribute__((target("avx2,popcnt"))) void measureBlocks64(
+    const uchar *bytes, qint32 length, qint32 &i, LineMeasure &lines)
+{
+    const __m256i newline = _mm256_set1_epi8('\n');
+    for (; i + 64 <= length; i += 64) {
+        const auto *const block = reinterpret_cast<const __m256i *>(bytes + i);
+        quint64 mask
+            = quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(block), newline)))
+            | quint64(quint32(
+                  _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(block + 1), newline))))
+                << 32;
+        if (mask == 0)
+            continue;
+        lines.lineEnds(i + qint32(__builtin_ctzll(mask)));
+        mask &= mask - 1;
+        if (lines.longest < 64) {
+            for (; mask != 0; mask &= mask - 1)
+                lines.lineEnds(i + qint32(__builtin_ctzll(mask)));
+        } else if (mask != 0) {
+            lines.count += __builtin_popcountll(mask);
+            lines.lineStart = i + 64 - qint32(__builtin_clzll(mask));
+        }
+    }
+}
+
+bool canMeasureBlocks64()
+{
+    static const bool can = hasWideUnits() && __builtin_cpu_supports("popcnt");
+    return can;
+}
+#endif
+
+} // namespace
+
+qint32 TextPiece::measureLines(qsizetype &lineLength, qsizetype &longest) const
+{
+    LineMeasure lines { lineLength, longest };
+    const auto lineEnds = [&lines](qint32 at) {
+        lines.lineEnds(at);
     };
     qint32 i = 0;
     if (wide) {
@@ -59,6 +115,10 @@ qint32 TextPiece::measureLines(qsizetype &lineLength, qsizetype &longest) const
                 lineEnds(i);
         }
     } else {
+#ifdef OMRIK_WIDE_UNITS
+        if (canMeasureBlocks64())
+            measureBlocks64(bytes(), length, i, lines);
+#endif
 #if defined(__SSE2__)
         // Sixteen bytes at a time: documents of short lines have a break every few dozen
         // bytes, too often for a call to memchr each.
@@ -74,9 +134,9 @@ qint32 TextPiece::measureLines(qsizetype &lineLength, qsizetype &longest) const
         for (qint32 at; (at = findNewline(i, length, 1)) >= 0; i = at + 1)
             lineEnds(at);
     }
-    lineLength += length - lineStart;
+    lineLength += length - lines.lineStart;
     longest = std::max(longest, lineLength);
-    return count;
+    return lines.count;
 }
 
 TextPiece TextPiece::slice(qint32 from, qint32 to) const

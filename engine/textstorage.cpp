@@ -1,4 +1,5 @@
 #include "engine/textstorage.h"
+#include "engine/wideunits.h"
 
 #include "platform/largememory.h"
 
@@ -13,11 +14,6 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-// Built for any x86-64 processor; the wider search is chosen when the processor has it.
-#if defined(__GNUC__) && defined(__x86_64__)
-#define OMRIK_WIDE_FIND 1
-#include <immintrin.h>
-#endif
 
 namespace {
 
@@ -28,7 +24,7 @@ constexpr qsizetype CompactFrom = 1024;
 // A text this long is searched by two threads.
 constexpr qsizetype SearchInTwoFrom = 8 * 1024 * 1024;
 
-#ifdef OMRIK_WIDE_FIND
+#ifdef OMRIK_WIDE_UNITS
 // Which of 32 places may hold the needle by its first, middle and last bytes.
 __attribute__((target("avx2"), always_inline)) inline __m256i matchesAt(
     const char *place, qsizetype size, __m256i first, __m256i centre, __m256i last)
@@ -70,14 +66,6 @@ __attribute__((target("avx2"))) qsizetype findBytes64(
     return -1;
 }
 
-bool wideFind()
-{
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
 #endif
 
 // Where needle first occurs in bytes[from, length), or -1. Sixteen places are tried at once by
@@ -93,8 +81,8 @@ qsizetype findBytes(const uchar *bytes, qint32 length, qint32 from, const QByteA
         return hit ? static_cast<const char *>(hit) - text : -1;
     }
     qsizetype at = from;
-#ifdef OMRIK_WIDE_FIND
-    if (wideFind()) {
+#ifdef OMRIK_WIDE_UNITS
+    if (hasWideUnits()) {
         if (const qsizetype found = findBytes64(text, length, at, wanted, size); found >= 0)
             return found;
     }

@@ -283,6 +283,9 @@ void TestCommandDispatcher::openAndSaveKeepEveryByte()
 
 void TestCommandDispatcher::largeFileLoadsWhileTheWindowAnswers()
 {
+    // The store takes its time, so that the load outlasts the first quiet moments of the wait
+    // however fast this machine reads.
+    w = std::make_unique<FakeWindow>(std::make_unique<SlowFileStore>());
     const QByteArray line("a line of a large document, loaded on a worker thread\r\n");
     const QString file = w->writeFile(QStringLiteral("large.txt"), line.repeated(800000));
     w->form->show();

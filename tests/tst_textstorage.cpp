@@ -11,6 +11,8 @@ private Q_SLOTS:
     void randomEditsMatchAPlainString_data();
     void randomEditsMatchAPlainString();
     void oneByteRunsFromAKeptBuffer();
+    void builtTextMeasuresItsLines_data();
+    void builtTextMeasuresItsLines();
     void linesOfAStorageThatTookAnotherOnesMemory();
     void oneByteTextIsSearchedAtEveryPlace_data();
     void oneByteTextIsSearchedAtEveryPlace();
@@ -153,6 +155,44 @@ void TestTextStorage::linesOfAStorageThatTookAnotherOnesMemory()
         for (qsizetype line = 40; line > 0; --line)
             QCOMPARE(storage.lineStart(line), line * every);
     }
+}
+
+void TestTextStorage::builtTextMeasuresItsLines_data()
+{
+    // Line lengths, repeated a few hundred times so that they fall across blocks and pieces.
+    QTest::addColumn<QList<int>>("lengths");
+    QTest::newRow("short lines, the longest in the middle")
+        << QList<int> { 3, 17, 40, 9, 50, 0, 12 };
+    QTest::newRow("a long line first") << QList<int> { 100, 5, 63, 1, 30 };
+    QTest::newRow("one longer than a block among short ones")
+        << QList<int> { 10, 10, 10, 10, 10, 70, 10, 2, 2, 2 };
+    QTest::newRow("the longest just past a block") << QList<int> { 64, 63, 65, 1, 0, 0 };
+    QTest::newRow("one longer than a piece")
+        << QList<int> { 20, TextStorage::MaximumPiece + 100, 20, 7 };
+}
+
+void TestTextStorage::builtTextMeasuresItsLines()
+{
+    QFETCH(QList<int>, lengths);
+    QByteArray bytes;
+    QList<qsizetype> starts;
+    qsizetype longest = 0;
+    for (int round = 0; round < 400 && bytes.size() < 3 * TextStorage::MaximumPiece; ++round) {
+        for (const int length : lengths) {
+            starts.append(bytes.size());
+            bytes += QByteArray(length, char('a' + round % 26)) + '\n';
+            longest = std::max<qsizetype>(longest, length);
+        }
+    }
+    starts.append(bytes.size());
+    TextStorage::Builder builder;
+    builder.appendLatin1(QLatin1StringView(bytes.constData(), bytes.size()));
+    builder.keep(bytes);
+    const TextStorage storage = builder.finish();
+    QCOMPARE(storage.lineCount(), starts.size());
+    QCOMPARE(storage.longestLine(), longest);
+    for (qsizetype line = 0; line < starts.size(); ++line)
+        QCOMPARE(storage.lineStart(line), starts.at(line));
 }
 
 void TestTextStorage::oneByteTextIsSearchedAtEveryPlace_data()
