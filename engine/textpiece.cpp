@@ -93,11 +93,6 @@ __attribute__((target("avx2,popcnt"))) void measureBlocks64(
     }
 }
 
-bool canMeasureBlocks64()
-{
-    static const bool can = hasWideUnits() && __builtin_cpu_supports("popcnt");
-    return can;
-}
 #endif
 
 } // namespace
@@ -116,7 +111,7 @@ qint32 TextPiece::measureLines(qsizetype &lineLength, qsizetype &longest) const
         }
     } else {
 #ifdef OMRIK_WIDE_UNITS
-        if (canMeasureBlocks64())
+        if (hasWideUnits())
             measureBlocks64(bytes(), length, i, lines);
 #endif
 #if defined(__SSE2__)

@@ -65,7 +65,6 @@ __attribute__((target("avx2"))) qsizetype findBytes64(
     }
     return -1;
 }
-
 #endif
 
 // Where needle first occurs in bytes[from, length), or -1. Sixteen places are tried at once by

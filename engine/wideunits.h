@@ -10,7 +10,7 @@ inline bool hasWideUnits()
 {
     static const bool has = [] {
         __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     }();
     return has;
 }

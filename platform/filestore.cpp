@@ -419,7 +419,7 @@ namespace {
 constexpr qsizetype ReadInTwoFrom = 64 * 1024 * 1024;
 
 // Bytes [from, to) of the file into data at the same places. Returns how many there were
-// before the file ended, or the system's error.
+// before the file ended, or what the system said went wrong.
 Result<qsizetype> readRange(
     int descriptor, char *data, qsizetype from, qsizetype to, Progress &progress)
 {
@@ -430,9 +430,7 @@ Result<qsizetype> readRange(
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return Failure { FailureNumber::DeviceIO,
-                QStringLiteral("Device I/O error: ")
-                    + QString::fromLocal8Bit(std::strerror(errno)) };
+            return systemFailure(errno);
         if (got == 0)
             break;
         at += got;
