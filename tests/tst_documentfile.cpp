@@ -16,6 +16,8 @@ private Q_SLOTS:
     void unchangedFileSavesToSameBytes();
     void largeFileIsReadInTwoParts_data();
     void largeFileIsReadInTwoParts();
+    void crLfFileLosesOnlyPairedCrs_data();
+    void crLfFileLosesOnlyPairedCrs();
     void editsKeepUntouchedLineEnds_data();
     void editsKeepUntouchedLineEnds();
     void writesLineEndingsAndFinalBreak_data();
@@ -156,9 +158,10 @@ void TestDocumentFile::largeFileIsReadInTwoParts_data()
             + QStringLiteral("end"));
 }
 
-void TestDocumentFile::largeFileIsReadInTwoParts()
+// The text loaded is the file's with '\n' for every line end, measured as that text is, and
+// written back unchanged it is the file's bytes again.
+static void checkLoadedWhole(const QByteArray &bytes)
 {
-    QFETCH(QByteArray, bytes);
     const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
     QString expected = TextStorage::withNewlines(
         QStringDecoder(utf16 ? QStringConverter::Utf16 : QStringConverter::Utf8).decode(bytes));
@@ -179,6 +182,45 @@ void TestDocumentFile::largeFileIsReadInTwoParts()
     const Result<QByteArray> written = encodeDocument(document.text, document.format);
     QVERIFY(written.ok());
     QVERIFY(written.value() == bytes);
+}
+
+void TestDocumentFile::largeFileIsReadInTwoParts()
+{
+    QFETCH(QByteArray, bytes);
+    checkLoadedWhole(bytes);
+}
+
+void TestDocumentFile::crLfFileLosesOnlyPairedCrs_data()
+{
+    // Lines of every length up to past two blocks of sixteen bytes, so that the line ends fall
+    // on every offset within a block, and on both sides of a block's end.
+    const auto lines = [](const auto &ending) {
+        QByteArray bytes;
+        for (int round = 0; round < 60; ++round) {
+            for (int length = 0; length <= 40; ++length)
+                bytes += QByteArray(length, char('a' + length % 26)) + ending(length + round);
+        }
+        return bytes;
+    };
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("CR LF only") << lines([](int) {
+        return "\r\n";
+    });
+    QTest::newRow("lone CRs and LFs among them") << lines([](int n) {
+        return n % 7 == 3 ? "\r" : n % 5 == 1 ? "\n" : "\r\n";
+    });
+    QTest::newRow("a CR before the pair, an LF after it") << lines([](int n) {
+        return n % 3 == 0 ? "\r\r\n" : n % 3 == 1 ? "\r\n\n" : "\r\n";
+    });
+    QTest::newRow("LF CR turned around") << lines([](int n) {
+        return n % 4 == 2 ? "\n\r" : "\r\n";
+    });
+}
+
+void TestDocumentFile::crLfFileLosesOnlyPairedCrs()
+{
+    QFETCH(QByteArray, bytes);
+    checkLoadedWhole(bytes);
 }
 
 void TestDocumentFile::editsKeepUntouchedLineEnds_data()
