@@ -523,6 +523,7 @@ qsizetype compactLines(
     const __m128i cr = all(u'\r');
     const __m128i lf = lfIsOdd ? all(u'\n') : cr;
 #ifdef OMRIK_WIDE_UNITS
+    // Every processor with AVX2 has the shuffles too.
     const bool pairsAtOnce
         = sizeof(Unit) == 1 && marks.usual() == LineEnding::CrLf && hasWideUnits();
 #endif

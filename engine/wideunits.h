@@ -1,7 +1,7 @@
 #pragma once
 
-// The program is built for any x86-64 processor; loops over gigabytes take 32 bytes at a time
-// where the processor can, chosen when the program runs.
+// The program is built for any x86-64 processor; loops over gigabytes take wider steps where
+// the processor can (AVX2, and the instructions that came before it), chosen when it runs.
 #if defined(__GNUC__) && defined(__x86_64__)
 #define OMRIK_WIDE_UNITS 1
 #include <immintrin.h>
