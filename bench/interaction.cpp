@@ -166,7 +166,8 @@ int main(int argc, char *argv[])
     // take at most 1.3 times the copy, plus the flush.
     // Copies and saves each start from the same fresh memory; the median of three copies
     // sets the bound.
-    const qint64 warmth = 2 * QFileInfo(path).size() + (256 << 20);
+    const qint64 fileSize = QFileInfo(path).size();
+    const qint64 warmth = 2 * fileSize + (256 << 20);
     std::vector<CopyFloor> copies;
     for (int i = 0; i < 3; ++i) {
         warmMemory(warmth);
@@ -179,7 +180,7 @@ int main(int argc, char *argv[])
     const double saveBound = 1.3 * floor.copyMs + floor.flushMs;
     // Finding is held to 0.15 s for a gigabyte; a larger document has its bytes to go through
     // in proportion.
-    const double findBound = 150.0 * std::max(1.0, double(QFileInfo(path).size()) / (1 << 30));
+    const double findBound = 150.0 * std::max(1.0, double(fileSize) / (1 << 30));
     StallWatch stalls;
     QRandomGenerator random(7);
     auto somewhere = [&] {
