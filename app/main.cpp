@@ -3,6 +3,7 @@
 #include "platform/platformservices.h"
 #include "platform/sharppixmap.h"
 #include "platform/standardoutput.h"
+#include "platform/systemconventions.h"
 #include "settings/commandline.h"
 #include "ui/form1.h"
 
@@ -30,14 +31,10 @@ int argumentsForQt(const QStringList &arguments)
 
 QStringList argumentsLeftByQt(const QStringList &arguments, int shownToQt)
 {
-#ifdef Q_OS_WIN
-    // Qt takes the arguments from the wide command line there, those it was not shown too.
-    Q_UNUSED(arguments);
-    Q_UNUSED(shownToQt);
-    return QApplication::arguments();
-#else
+    // From the wide command line Qt takes those it was not shown too.
+    if (argumentsComeFromWideCommandLine())
+        return QApplication::arguments();
     return QApplication::arguments() + arguments.mid(shownToQt);
-#endif
 }
 
 // The document named on the command line is read while Qt starts, which takes longer than
@@ -45,16 +42,9 @@ QStringList argumentsLeftByQt(const QStringList &arguments, int shownToQt)
 // asks for another path and this read goes unused.
 std::unique_ptr<DocumentRead> startReading(FileStore &files, const QString &path)
 {
-#ifdef Q_OS_WIN
-    // Qt takes the arguments from the wide command line there; argv may name another file.
-    Q_UNUSED(files);
-    Q_UNUSED(path);
-    return nullptr;
-#else
-    if (path.isEmpty())
+    if (path.isEmpty() || argumentsComeFromWideCommandLine())
         return nullptr;
     return std::make_unique<DocumentRead>(files, path);
-#endif
 }
 
 } // namespace

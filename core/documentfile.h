@@ -47,15 +47,6 @@ struct LoadedDocument
 // into progress, as one stage.
 LoadedDocument loadDocument(QByteArray bytes, Progress *progress = nullptr);
 
-struct DecodedDocument
-{
-    QString text;
-    DocumentFormat format;
-};
-
-// What loadDocument() reads, as one string.
-DecodedDocument decodeDocument(const QByteArray &bytes);
-
 // Each line break is written with the line end it was read with, any other with the format's
 // line ending; a text that does not end with a line break gets one. So a document that was
 // not edited is written back byte for byte. Fails, rather than replacing a character, when
@@ -88,4 +79,3 @@ private:
     std::size_t m_run = 0;
     bool m_endsWithLine = false;
 };
-Result<QByteArray> encodeDocument(const QString &text, const DocumentFormat &format);

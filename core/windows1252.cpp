@@ -1,7 +1,6 @@
 #include "core/windows1252.h"
 
 #include <array>
-#include <cstring>
 
 namespace {
 
@@ -52,26 +51,6 @@ std::optional<char> byteFor(char16_t unit)
 }
 
 } // namespace
-
-bool isLatin1In1252(const char *bytes, qsizetype length)
-{
-    // Eight bytes at a time: a byte is 0x80-0x9F when its top three bits are 100.
-    constexpr quint64 Ones = 0x0101010101010101ULL;
-    constexpr quint64 Highs = 0x8080808080808080ULL;
-    qsizetype i = 0;
-    for (; i + 8 <= length; i += 8) {
-        quint64 word;
-        std::memcpy(&word, bytes + i, sizeof word);
-        const quint64 away = (word & (Ones * 0xE0)) ^ Highs; // a zero byte where 100 was
-        if (((away - Ones) & ~away & Highs) != 0)
-            return false;
-    }
-    for (; i < length; ++i) {
-        if ((uchar(bytes[i]) & 0xE0) == 0x80)
-            return false;
-    }
-    return true;
-}
 
 QString decodeWindows1252(QByteArrayView bytes)
 {

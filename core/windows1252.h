@@ -9,6 +9,4 @@
 // Windows-1252 with the five bytes it leaves undefined mapped to the C1 controls of the same
 // value, so that decoding never fails and encoding gives back the bytes that were read.
 QString decodeWindows1252(QByteArrayView bytes);
-// Whether every byte means the Latin-1 character of the same value, as all but 0x80-0x9F do.
-bool isLatin1In1252(const char *bytes, qsizetype length);
 std::optional<QByteArray> encodeWindows1252(const QString &text);

@@ -1,6 +1,6 @@
 #include "engine/textstorage.h"
-#include "engine/wideunits.h"
 
+#include "kernels/textkernels.h"
 #include "platform/largememory.h"
 
 #include <algorithm>
@@ -11,10 +11,6 @@
 #include <system_error>
 #include <thread>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 // Typed text is gathered in chunks of this size; each keystroke then costs no allocation.
@@ -23,98 +19,6 @@ constexpr qsizetype ChunkUnits = 16 * 1024;
 constexpr qsizetype CompactFrom = 1024;
 // A text this long is searched by two threads.
 constexpr qsizetype SearchInTwoFrom = 8 * 1024 * 1024;
-
-#ifdef OMRIK_WIDE_UNITS
-// Which of 32 places may hold the needle by its first, middle and last bytes.
-__attribute__((target("avx2"), always_inline)) inline __m256i matchesAt(
-    const char *place, qsizetype size, __m256i first, __m256i centre, __m256i last)
-{
-    const auto *const starts = reinterpret_cast<const __m256i *>(place);
-    const auto *const middles = reinterpret_cast<const __m256i *>(place + size / 2);
-    const auto *const ends = reinterpret_cast<const __m256i *>(place + size - 1);
-    return _mm256_and_si256(_mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(starts), first),
-                                _mm256_cmpeq_epi8(_mm256_loadu_si256(ends), last)),
-        _mm256_cmpeq_epi8(_mm256_loadu_si256(middles), centre));
-}
-
-// Sixty-four places at a time, tried by the needle's first, middle and last bytes: in prose the
-// first and last alone match in one block of sixteen, and each such place costs a compare. That
-// halves the time of the sixteen-place search, to near the speed of memory. Goes on from at
-// while a whole block fits; returns the match or -1 and leaves at where it stopped.
-__attribute__((target("avx2"))) qsizetype findBytes64(
-    const char *text, qsizetype length, qsizetype &at, const char *wanted, qsizetype size)
-{
-    const qsizetype middle = size / 2;
-    const __m256i first = _mm256_set1_epi8(wanted[0]);
-    const __m256i centre = _mm256_set1_epi8(wanted[middle]);
-    const __m256i last = _mm256_set1_epi8(wanted[size - 1]);
-    for (; at + 64 + size - 1 <= length; at += 64) {
-        const __m256i low = matchesAt(text + at, size, first, centre, last);
-        const __m256i high = matchesAt(text + at + 32, size, first, centre, last);
-        const __m256i any = _mm256_or_si256(low, high);
-        if (_mm256_testz_si256(any, any))
-            continue;
-        for (quint64 mask = quint64(quint32(_mm256_movemask_epi8(low)))
-                 | quint64(quint32(_mm256_movemask_epi8(high))) << 32;
-             mask != 0;
-             mask &= mask - 1) {
-            const qsizetype candidate = at + __builtin_ctzll(mask);
-            if (std::memcmp(text + candidate + 1, wanted + 1, std::size_t(size - 2)) == 0)
-                return candidate;
-        }
-    }
-    return -1;
-}
-#endif
-
-// Where needle first occurs in bytes[from, length), or -1. Sixteen places are tried at once by
-// the needle's first and last bytes, and only where both match is the rest compared: over
-// prose that takes a third less time than the C library's memmem.
-qsizetype findBytes(const uchar *bytes, qint32 length, qint32 from, const QByteArray &needle)
-{
-    const char *const text = reinterpret_cast<const char *>(bytes);
-    const char *const wanted = needle.constData();
-    const qsizetype size = needle.size();
-    if (size == 1) {
-        const void *hit = std::memchr(text + from, wanted[0], std::size_t(length - from));
-        return hit ? static_cast<const char *>(hit) - text : -1;
-    }
-    qsizetype at = from;
-#ifdef OMRIK_WIDE_UNITS
-    if (hasWideUnits()) {
-        if (const qsizetype found = findBytes64(text, length, at, wanted, size); found >= 0)
-            return found;
-    }
-#endif
-#if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(wanted[0]);
-    const __m128i last = _mm_set1_epi8(wanted[size - 1]);
-    for (; at + 16 + size - 1 <= length; at += 16) {
-        const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at));
-        const __m128i ends
-            = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at + size - 1));
-        const __m128i both
-            = _mm_and_si128(_mm_cmpeq_epi8(starts, first), _mm_cmpeq_epi8(ends, last));
-        for (unsigned mask = unsigned(_mm_movemask_epi8(both)); mask != 0; mask &= mask - 1) {
-            const qsizetype candidate = at + __builtin_ctz(mask);
-            if (std::memcmp(text + candidate + 1, wanted + 1, std::size_t(size - 2)) == 0)
-                return candidate;
-        }
-    }
-#endif
-    // The rest, and all of it elsewhere. The standard library's search looks at every place
-    // where the needle's first byte occurs, which in text is often; the C library's memmem,
-    // where there is one, does better.
-#ifdef __GLIBC__
-    const void *hit = memmem(text + at, std::size_t(length - at), wanted, std::size_t(size));
-    return hit ? static_cast<const char *>(hit) - text : -1;
-#else
-    const std::string_view haystack(text, std::size_t(length));
-    const std::size_t found
-        = haystack.find(std::string_view(wanted, std::size_t(size)), std::size_t(at));
-    return found == std::string_view::npos ? -1 : qsizetype(found);
-#endif
-}
 
 // Buffers are told apart by a number never given twice: a later storage's buffer may take the
 // memory, and so the address, of one that has gone.
@@ -558,7 +462,11 @@ qsizetype TextStorage::searchPieces(QStringView needle,
         if (piece.wide) {
             found = QStringView(piece.units(), piece.length).indexOf(needle, offset);
         } else if (narrowNeedle) {
-            found = findBytes(piece.bytes(), piece.length, offset, narrow);
+            found = kernels::findBytes(reinterpret_cast<const char *>(piece.bytes()),
+                piece.length,
+                offset,
+                narrow.constData(),
+                narrow.size());
         }
         if (found >= 0)
             return start + found;

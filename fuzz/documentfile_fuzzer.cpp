@@ -1,4 +1,5 @@
 #include "core/documentfile.h"
+#include "tests/support/documenttext.h"
 
 #include <cstdint>
 #include <cstdio>

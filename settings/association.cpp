@@ -1,5 +1,7 @@
 #include "settings/association.h"
 
+#include "platform/systemconventions.h"
+
 #include <QDir>
 #include <QtEndian>
 
@@ -14,12 +16,7 @@ QByteArray commandKey()
 
 QString expectedCommand(const QString &programFolder)
 {
-#ifdef Q_OS_WIN
-    const QString program = QStringLiteral("OmrikNote.exe");
-#else
-    const QString program = QStringLiteral("OmrikNote");
-#endif
-    return QDir::toNativeSeparators(programFolder) + QDir::separator() + program
+    return QDir::toNativeSeparators(programFolder) + QDir::separator() + programFileName()
         + QStringLiteral(" %1");
 }
 

@@ -1,4 +1,5 @@
 #include "core/documentfile.h"
+#include "tests/support/documenttext.h"
 #include "platform/filestore.h"
 
 #include <QtTest>

@@ -4,7 +4,8 @@
 # the job goes to the one that is not the default, and the printed PDF is then read.
 set -euo pipefail
 test_binary="$1"
-skip() { echo "SKIP: $1"; echo "0 passed, 0 failed, 1 skipped"; exit 0; }
+# CTest counts exit status 77 as skipped.
+skip() { echo "SKIP: $1"; echo "0 passed, 0 failed, 1 skipped"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "starting a CUPS scheduler needs root"
 [ -x /usr/sbin/cupsd ] || skip "cupsd is not installed"
 

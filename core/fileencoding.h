@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/documentfile.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringConverter>
+
+#include <optional>
+
+// Which encoding a file's bytes are read in, and the strict conversions that never replace a
+// character silently.
+
+extern const QByteArray Utf8Bom;
+extern const QByteArray Utf16LeBom;
+extern const QByteArray Utf16BeBom;
+
+bool isUtf8(TextEncoding encoding);
+bool isUtf16(TextEncoding encoding);
+QByteArray byteOrderMark(TextEncoding encoding);
+
+// Fails, rather than replacing a character, where the bytes are not valid in the encoding.
+std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByteArrayView bytes);
+
+// The characters without the byte-order mark. Each encoding encodes a character at a time, so
+// a text can be encoded in parts as long as no part splits a surrogate pair.
+std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding encoding);
+
+struct Characters
+{
+    TextEncoding encoding = TextEncoding::System;
+    // The decoded text, byte-order mark left out; none for UTF-8, UTF-16 and Windows-1252,
+    // which are converted where they were read.
+    QString text;
+};
+
+// How a file's bytes are read, decided in this one place: by a byte-order mark when what
+// follows it is valid in that encoding, else in the system code page when every byte is valid
+// there, else as Windows-1252, which takes any bytes.
+Characters readCharacters(const QByteArray &bytes);
+
+// Windows-1252 text that starts like a UTF-16 byte-order mark can, once its line endings are
+// made uniform, form valid UTF-16 and would then open as different text.
+bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format);
