@@ -1,5 +1,7 @@
 #include "core/documentread.h"
 
+#include "platform/parallel.h"
+
 #include <QFileInfo>
 #include <QThread>
 
@@ -31,17 +33,13 @@ DocumentRead::DocumentRead(FileStore &files, const QString &path)
     };
     // A plain thread: a QThread would set up an event loop of its own, which looks at the
     // application object while the program may still be making it.
-    try {
-        m_worker = std::thread(read);
-    } catch (const std::system_error &) {
-        read();
-    }
+    m_worker = startOrRun(read);
 }
 
 DocumentRead::~DocumentRead()
 {
-    if (m_worker.joinable())
-        m_worker.join();
+    if (m_worker.valid())
+        m_worker.wait();
 }
 
 Result<LoadedDocument> DocumentRead::take()
@@ -58,8 +56,8 @@ Result<LoadedDocument> DocumentRead::take()
 
 void DocumentRead::discard()
 {
-    if (m_worker.joinable())
-        m_worker.join();
+    if (m_worker.valid())
+        m_worker.wait();
     m_result.reset();
 }
 
@@ -76,12 +74,9 @@ MaybeFailure writeDocument(FileStore &files,
 {
     try {
         DocumentWriter writer(text, format, &progress);
-        return files.writeParts(
-            path,
-            [&](QByteArray &part) {
-                return writer.next(part, SavePart);
-            },
-            progress);
+        return files.writeParts(path, [&](QByteArray &part) {
+            return writer.next(part, SavePart);
+        });
     } catch (const std::bad_alloc &) {
         return outOfMemoryFailure();
     }

@@ -6,8 +6,8 @@
 
 #include <QDeadlineTimer>
 
+#include <future>
 #include <optional>
-#include <thread>
 
 // A document read and decoded on a worker thread from the moment this is made. The program
 // starts reading the file named on its command line this way while Qt itself starts.
@@ -37,7 +37,7 @@ private:
     Progress m_progress { 2 };
     std::optional<Result<LoadedDocument>> m_result; // written by the worker before m_wait ends
     WorkWait m_wait;
-    std::thread m_worker;
+    std::future<void> m_worker;
 };
 
 // Reads and decodes a document on a worker thread and waits for it as DocumentRead::take does.

@@ -39,6 +39,22 @@ constexpr int AmbiguousEncoding = 1003;
 constexpr int LinkLoop = 1004;
 } // namespace FailureNumber
 
+// The ways reading or writing a file fails, each with its number and its one text.
+enum class FileFailure {
+    BadFileName,
+    FileNameTooLong,
+    FileNotFound,
+    PathNotFound,
+    DeviceIO,
+    DiskFull,
+    PermissionDenied,
+    PathFileAccess,
+    LinkLoop,
+};
+Failure fileFailure(FileFailure kind);
+// The text followed by what the system said.
+Failure fileFailure(FileFailure kind, const QString &detail);
+
 Failure cancelFailure();
 Failure outOfMemoryFailure();
 // 482 with what went wrong, for every way a print job can fail.

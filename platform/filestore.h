@@ -24,8 +24,7 @@ public:
     using PartSource = std::function<Result<bool>(QByteArray &part)>;
     // Writes what source makes. The parts count their own progress; this one gathers them
     // and calls writeFile().
-    virtual MaybeFailure writeParts(
-        const QString &path, const PartSource &source, Progress &progress);
+    virtual MaybeFailure writeParts(const QString &path, const PartSource &source);
 
     Result<QByteArray> readFile(const QString &path);
     MaybeFailure writeFile(const QString &path, const QByteArray &bytes);
@@ -41,8 +40,7 @@ public:
     MaybeFailure writeFile(
         const QString &path, const QByteArray &bytes, Progress &progress) override;
     // Makes the parts while writing them, so a large file is never held whole.
-    MaybeFailure writeParts(
-        const QString &path, const PartSource &source, Progress &progress) override;
+    MaybeFailure writeParts(const QString &path, const PartSource &source) override;
 
 private:
     // writes, when given, counts the bytes as they are written.

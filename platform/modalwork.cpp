@@ -1,14 +1,13 @@
 #include "platform/modalwork.h"
 
+#include "platform/parallel.h"
+
 #include <QApplication>
 #include <QProgressDialog>
 #include <QScopeGuard>
 #include <QTimer>
 
-#include <exception>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -106,24 +105,12 @@ void runModally(const QString &label, const std::function<void(Progress &)> &wor
 {
     Progress progress;
     WorkWait waited;
-    std::exception_ptr thrown;
-    const auto run = [&] {
-        try {
-            work(progress);
-        } catch (...) {
-            thrown = std::current_exception();
-        }
-        waited.finish();
-    };
-    std::thread worker;
-    try {
-        worker = std::thread(run);
-    } catch (const std::system_error &) {
-        run();
-    }
+    std::future<void> worker = startOrRun([&] {
+        const auto finish = qScopeGuard([&waited] {
+            waited.finish();
+        });
+        work(progress);
+    });
     waited.wait(QDeadlineTimer(QuietWait), label, progress);
-    if (worker.joinable())
-        worker.join();
-    if (thrown)
-        std::rethrow_exception(thrown);
+    worker.get();
 }

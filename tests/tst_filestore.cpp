@@ -256,16 +256,12 @@ void TestFileStore::partsFailingHalfWayKeepTheOldFile()
                      QFile::encodeName(path(QStringLiteral("link.txt"))).constData()),
             0);
     int made = 0;
-    Progress progress;
-    const MaybeFailure failure = m_store.writeParts(
-        old,
-        [&made](QByteArray &part) -> Result<bool> {
-            if (++made == 3)
-                return Failure { FailureNumber::UnencodableText, QStringLiteral("unencodable") };
-            part += QByteArray(1 << 20, 'x');
-            return true;
-        },
-        progress);
+    const MaybeFailure failure = m_store.writeParts(old, [&made](QByteArray &part) -> Result<bool> {
+        if (++made == 3)
+            return Failure { FailureNumber::UnencodableText, QStringLiteral("unencodable") };
+        part += QByteArray(1 << 20, 'x');
+        return true;
+    });
     QVERIFY(failure);
     QCOMPARE(failure->number, FailureNumber::UnencodableText);
     QCOMPARE(m_store.readFile(old).value(), QByteArray("old text\r\n"));
