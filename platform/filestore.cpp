@@ -204,28 +204,37 @@ MaybeFailure DiskFileStore::writeParts(const QString &path, const PartSource &so
     return writeFrom(path, source, nullptr);
 }
 
-MaybeFailure DiskFileStore::writeFrom(
-    const QString &path, const PartSource &source, Progress *writes)
-{
-    Progress unseen;
-    Progress &written = writes ? *writes : unseen;
-    const QFileInfo info(path);
-    if (const MaybeFailure refused = unwritable(path, info))
-        return refused;
-    if (nativefiles::hasOtherLinks(path)) {
-        // Written over the old text, so nothing is written until all of it is there.
-        const Result<QByteArray> bytes = gatherParts(source);
-        if (!bytes.ok())
-            return bytes.failure();
-        return nativefiles::writeInPlace(path, bytes.value(), info, written);
-    }
+namespace {
 
-    // The new text goes to a temporary file beside the target and replaces it only once it is
-    // complete, so a failed save never leaves a half-written document behind.
+// Written over the old text, so nothing is written until all of it is there.
+MaybeFailure writeOver(const QString &path,
+    const FileStore::PartSource &source,
+    const QFileInfo &info,
+    Progress &written)
+{
+    const Result<QByteArray> bytes = gatherParts(source);
+    if (!bytes.ok())
+        return bytes.failure();
+    return nativefiles::writeInPlace(path, bytes.value(), info, written);
+}
+
+// The new text goes to a temporary file beside the target and replaces it only once it is
+// complete, so a failed save never leaves a half-written document behind. Nothing is written
+// where the new file could not take the old one's owner: that is for writeOver().
+std::optional<MaybeFailure> replace(const QString &path,
+    const FileStore::PartSource &source,
+    const QFileInfo &info,
+    Progress &written)
+{
     const nativefiles::ReplacedFileHold replaced(path);
+    const nativefiles::FileIdentity identity(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return nativefiles::creationFailure(file, info);
+    if (!identity.takeOwner(file)) {
+        file.cancelWriting();
+        return std::nullopt;
+    }
     MaybeFailure failed = pipeParts(source, [&](const QByteArray &part) {
         return nativefiles::writePart(file, info, part, written);
     });
@@ -235,7 +244,25 @@ MaybeFailure DiskFileStore::writeFrom(
         file.cancelWriting();
         return failed;
     }
+    identity.takeTheRest(file);
     if (!file.commit())
         return nativefiles::deviceFailure(file, info);
-    return std::nullopt;
+    return MaybeFailure();
+}
+
+} // namespace
+
+MaybeFailure DiskFileStore::writeFrom(
+    const QString &path, const PartSource &source, Progress *writes)
+{
+    Progress unseen;
+    Progress &written = writes ? *writes : unseen;
+    const QFileInfo info(path);
+    if (const MaybeFailure refused = unwritable(path, info))
+        return refused;
+    if (!nativefiles::hasOtherLinks(path)) {
+        if (const std::optional<MaybeFailure> replaced = replace(path, source, info, written))
+            return *replaced;
+    }
+    return writeOver(path, source, info, written);
 }

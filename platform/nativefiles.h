@@ -42,6 +42,28 @@ MaybeFailure writePart(
     QFileDevice &file, const QFileInfo &target, const QByteArray &bytes, Progress &progress);
 // What was written reaches the disk before the file counts as saved.
 MaybeFailure finishWriting(QFileDevice &file, const QFileInfo &target);
+// What a file is besides its text: its owner and group, mode, extended attributes and access
+// control lists, taken from the file at path (a new file has none to keep). The temporary file
+// that replaces it takes them over; where it cannot take the owner, the file is written in
+// place instead, so that it keeps the owner it had.
+class FileIdentity
+{
+public:
+    explicit FileIdentity(const QString &path);
+    // Gives file the old file's owner and group; false where the system does not allow it.
+    bool takeOwner(QFileDevice &file) const;
+    // Gives file the rest, once its text is written. Attributes that this system or this
+    // process cannot set are left out rather than failing a save the user asked for.
+    void takeTheRest(QFileDevice &file) const;
+
+private:
+    QString m_path;
+    bool m_exists = false;
+    unsigned m_owner = 0;
+    unsigned m_group = 0;
+    unsigned m_mode = 0;
+};
+
 // Qt does not keep the reason why it could not make the temporary file; the system can tell.
 Failure creationFailure(const QFileDevice &device, const QFileInfo &target);
 

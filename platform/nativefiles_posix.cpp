@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 // Written and read through the descriptor rather than QFileDevice, which keeps only a coarse
@@ -207,6 +208,78 @@ Failure creationFailure(const QFileDevice &device, const QFileInfo &target)
     ::close(descriptor);
     ::unlink(name.constData());
     return deviceFailure(device, target);
+}
+
+FileIdentity::FileIdentity(const QString &path)
+    : m_path(path)
+{
+    struct stat status;
+    m_exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    if (m_exists) {
+        m_owner = status.st_uid;
+        m_group = status.st_gid;
+        m_mode = status.st_mode & 07777;
+    }
+}
+
+bool FileIdentity::takeOwner(QFileDevice &file) const
+{
+    struct stat status;
+    if (!m_exists || ::fstat(file.handle(), &status) != 0)
+        return true;
+    if (status.st_uid == m_owner && status.st_gid == m_group)
+        return true;
+    return ::fchown(file.handle(), m_owner, m_group) == 0;
+}
+
+namespace {
+
+// The names of the extended attributes of the file at path, each ended by a zero byte. POSIX
+// access control lists are among them ("system.posix_acl_access"), so copying them all keeps
+// those too.
+QByteArray attributeNames(const QByteArray &path)
+{
+    for (;;) {
+        const ssize_t size = ::listxattr(path.constData(), nullptr, 0);
+        if (size <= 0)
+            return QByteArray();
+        QByteArray names(size, Qt::Uninitialized);
+        const ssize_t got = ::listxattr(path.constData(), names.data(), std::size_t(size));
+        if (got >= 0)
+            return names.first(got);
+        // The list grew between the two calls.
+        if (errno != ERANGE)
+            return QByteArray();
+    }
+}
+
+void copyAttribute(const QByteArray &path, const char *name, int descriptor)
+{
+    const ssize_t size = ::getxattr(path.constData(), name, nullptr, 0);
+    if (size < 0)
+        return;
+    QByteArray value(size, Qt::Uninitialized);
+    const ssize_t got = ::getxattr(path.constData(), name, value.data(), std::size_t(size));
+    if (got >= 0)
+        ::fsetxattr(descriptor, name, value.constData(), std::size_t(got), 0);
+}
+
+} // namespace
+
+void FileIdentity::takeTheRest(QFileDevice &file) const
+{
+    if (!m_exists)
+        return;
+    // Changing the owner clears the set-user and set-group bits, so the mode comes after it;
+    // an access control list comes after the mode, which would otherwise change its mask.
+    ::fchmod(file.handle(), m_mode);
+    const QByteArray path = QFile::encodeName(m_path);
+    const QByteArray names = attributeNames(path);
+    for (qsizetype at = 0; at < names.size();) {
+        const char *name = names.constData() + at;
+        copyAttribute(path, name, file.handle());
+        at += qsizetype(std::strlen(name)) + 1;
+    }
 }
 
 ReplacedFileHold::ReplacedFileHold(const QString &path)

@@ -65,6 +65,19 @@ Failure creationFailure(const QFileDevice &device, const QFileInfo &target)
     return deviceFailure(device, target);
 }
 
+// Windows keeps a file's owner and security with its folder's inheritance; Qt's replace keeps
+// the rest it can.
+FileIdentity::FileIdentity(const QString &path)
+    : m_path(path)
+{ }
+
+bool FileIdentity::takeOwner(QFileDevice &) const
+{
+    return true;
+}
+
+void FileIdentity::takeTheRest(QFileDevice &) const { }
+
 ReplacedFileHold::ReplacedFileHold(const QString &) { }
 
 ReplacedFileHold::~ReplacedFileHold() = default;

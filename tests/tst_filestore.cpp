@@ -9,6 +9,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 class TestFileStore : public QObject
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void fifoIsRefusedWithoutBlocking();
     void fullDiskKeepsTheOldFile_data();
     void fullDiskKeepsTheOldFile();
+    void saveKeepsWhatTheFileIs_data();
+    void saveKeepsWhatTheFileIs();
     void symbolicLinkKeepsTheLink();
     void hardLinksAllSeeTheNewText();
     void partsFailingHalfWayKeepTheOldFile_data();
@@ -215,6 +218,96 @@ void TestFileStore::fullDiskKeepsTheOldFile()
     QCOMPARE(failure->message(), QStringLiteral("61 - Disk full"));
     QCOMPARE(m_store.readFile(target).value(), QByteArray(1000, 'o'));
     QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden).size(), hardLinked ? 3 : 2);
+}
+
+namespace {
+
+enum class Keeps { Owner, Attribute, AccessList, OwnerOfAnotherUser };
+
+// An access list as the kernel keeps it: a version, then entries of tag, permissions and id.
+// The owner, the user nobody, the owning group, the mask and the others.
+QByteArray accessList()
+{
+    QByteArray list;
+    const auto add = [&list](quint16 tag, quint16 permissions, quint32 id) {
+        list.append(reinterpret_cast<const char *>(&tag), 2);
+        list.append(reinterpret_cast<const char *>(&permissions), 2);
+        list.append(reinterpret_cast<const char *>(&id), 4);
+    };
+    const quint32 version = 2;
+    list.append(reinterpret_cast<const char *>(&version), 4);
+    add(0x01, 6, quint32(-1));
+    add(0x02, 6, 65534);
+    add(0x04, 4, quint32(-1));
+    add(0x10, 6, quint32(-1));
+    add(0x20, 4, quint32(-1));
+    return list;
+}
+
+QByteArray attribute(const QString &path, const char *name)
+{
+    QByteArray value(256, '\0');
+    const ssize_t size
+        = ::getxattr(QFile::encodeName(path).constData(), name, value.data(), value.size());
+    return size < 0 ? QByteArray() : value.first(size);
+}
+
+} // namespace
+
+void TestFileStore::saveKeepsWhatTheFileIs_data()
+{
+    QTest::addColumn<Keeps>("keeps");
+    QTest::newRow("owner, group and mode") << Keeps::Owner;
+    QTest::newRow("extended attribute") << Keeps::Attribute;
+    QTest::newRow("access control list") << Keeps::AccessList;
+    QTest::newRow("another user's file saved by an ordinary user") << Keeps::OwnerOfAnotherUser;
+}
+
+void TestFileStore::saveKeepsWhatTheFileIs()
+{
+    QFETCH(Keeps, keeps);
+    const QString target = path(QStringLiteral("old.txt"));
+    const QByteArray name = QFile::encodeName(target);
+    const bool owners = keeps == Keeps::Owner || keeps == Keeps::OwnerOfAnotherUser;
+    if (owners && ::geteuid() != 0)
+        QSKIP("giving a file to another user needs root");
+    struct stat before;
+    if (keeps == Keeps::Owner) {
+        QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
+        QCOMPARE(::chmod(name.constData(), 02666), 0);
+    }
+    const char *const attributeName
+        = keeps == Keeps::AccessList ? "system.posix_acl_access" : "user.origin";
+    const QByteArray value
+        = keeps == Keeps::AccessList ? accessList() : QByteArray("https://example.org/letter");
+    if (keeps == Keeps::Attribute || keeps == Keeps::AccessList) {
+        if (::setxattr(name.constData(), attributeName, value.constData(), value.size(), 0) != 0)
+            QSKIP("this file system keeps no such attributes");
+    }
+    // The folder lets nobody replace the file, but only root may give the new one root's name.
+    if (keeps == Keeps::OwnerOfAnotherUser) {
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(0x7777)));
+        QCOMPARE(::chmod(name.constData(), 0666), 0);
+    }
+    QCOMPARE(::stat(name.constData(), &before), 0);
+    if (keeps == Keeps::OwnerOfAnotherUser) {
+        QCOMPARE(::setegid(65534), 0);
+        QCOMPARE(::seteuid(65534), 0);
+    }
+    const MaybeFailure failed = m_store.writeFile(target, "new text\n");
+    if (keeps == Keeps::OwnerOfAnotherUser) {
+        QCOMPARE(::seteuid(0), 0);
+        QCOMPARE(::setegid(0), 0);
+    }
+    QVERIFY2(!failed, qPrintable(failed ? failed->message() : QString()));
+    QCOMPARE(m_store.readFile(target).value(), QByteArray("new text\n"));
+    struct stat after;
+    QCOMPARE(::stat(name.constData(), &after), 0);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(after.st_mode, before.st_mode);
+    if (keeps == Keeps::Attribute || keeps == Keeps::AccessList)
+        QCOMPARE(attribute(target, attributeName), value);
 }
 
 void TestFileStore::symbolicLinkKeepsTheLink()
