@@ -5,6 +5,7 @@
 #include "settings/association.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -50,6 +51,18 @@ Form2::Form2(Registry &registry, SettingsStore &settings, const QString &command
     centreOnScreen(this);
     connect(m_yes, &QPushButton::clicked, this, &Form2::onYes);
     connect(m_no, &QPushButton::clicked, this, &Form2::onNo);
+}
+
+// The offer has no Cancel: it is answered with Yes or No, or closed by its close box. A dialog
+// would take Escape for a close, which the user may press only to be rid of the question
+// without having read it.
+void Form2::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Form2::onYes()

@@ -32,6 +32,9 @@ public:
     QPushButton *Command1() const { return m_no; }
     QCheckBox *Check1() const { return m_check; }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void onYes();
     void onNo();
