@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/primaryselectionoffer.h"
 #include "engine/textcomposition.h"
 #include "engine/textkeyedits.h"
 #include "engine/textmouseselection.h"
@@ -7,9 +8,6 @@
 
 #include <QBasicTimer>
 #include <QPoint>
-#include <QPointer>
-
-class TextSelectionMime;
 
 // The editing area. The rest of the program uses only this class's own members, so what
 // stands behind them can change without touching the callers. Line breaks in text() are
@@ -80,8 +78,6 @@ private:
     // What screen readers are told of the text from at: all of it up to a limit, never half
     // a surrogate pair.
     QString reportedText(qsizetype at, qsizetype length) const;
-    void followPrimarySelection(std::pair<qsizetype, qsizetype> previous, const TextChange *edit);
-    void withdrawPrimarySelection();
     void dragTo(const QPoint &viewportPoint);
 
     TextKeyEdits m_keyEdits;
@@ -96,7 +92,5 @@ private:
     bool m_committing = false;
     // The selection screen readers were last told of; { 0, 0 } when nothing is selected.
     std::pair<qsizetype, qsizetype> m_reportedSelection { 0, 0 };
-    // What this control offers as the primary selection; the clipboard owns it and deletes it
-    // when anyone, here or in another program, selects something else.
-    QPointer<TextSelectionMime> m_primarySelection;
+    PrimarySelectionOffer m_primarySelection;
 };
