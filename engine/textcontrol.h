@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/editabletext.h"
 #include "engine/primaryselectionoffer.h"
 #include "engine/textcomposition.h"
 #include "engine/textkeyedits.h"
@@ -20,31 +21,33 @@
 //
 // It takes no drops, neither it nor its viewport: dragged text is not inserted, and a file
 // dropped on it goes on to the widgets around it, where the window opens it.
-class TextControl : public TextView
+class TextControl : public TextView, public EditableText
 {
     Q_OBJECT
 public:
     explicit TextControl(QWidget *parent = nullptr);
     ~TextControl() override;
 
-    QString text() const;
-    void setText(const QString &text);
-    void setText(TextStorage &&text);
-    qsizetype textLength() const;
+    const TextStorage &storage() const override { return TextView::storage(); }
+    QString text() const override;
+    void setText(const QString &text) override;
+    void setText(TextStorage &&text) override;
+    qsizetype textLength() const override;
     void setSelText(const QString &text);
     qsizetype selStart() const;
-    void setSelStart(qsizetype position);
+    void setSelStart(qsizetype position) override;
     qsizetype selLength() const;
-    void setSelLength(qsizetype length);
+    void setSelLength(qsizetype length) override;
+    ControlFont controlFont() const override { return TextView::controlFont(); }
     QString selectedText() const;
     // Where wanted first occurs, or -1.
     qsizetype find(const QString &wanted) const;
 
-    // The classic edit control's undo: one step, and a second undo takes the first one back.
-    void undoLastEdit();
-    void cut();
-    void copy();
-    void paste();
+    void undoLastEdit() override;
+    void cut() override;
+    void copy() override;
+    void paste() override;
+    void takeFocus() override { setFocus(); }
 
     void select(qsizetype anchor, qsizetype caret);
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
