@@ -2,6 +2,7 @@
 
 #include "core/documentread.h"
 #include "platform/busypointer.h"
+#include "platform/controlfont.h"
 #include "platform/modalwork.h"
 
 #include <QFileInfo>
@@ -13,7 +14,7 @@ constexpr int FileDialogFlags = CommonDialog::OverwritePrompt | CommonDialog::Hi
 } // namespace
 
 CommandDispatcher::CommandDispatcher(DocumentState &state,
-    TextControl &textBox,
+    EditableText &textBox,
     CommonDialog &commonDialog,
     Prompter &prompter,
     Printer &printer,
@@ -45,7 +46,7 @@ bool CommandDispatcher::finishCommand(const Result<Outcome> &result)
     }
     if (result.value() == Outcome::Stopped)
         return false;
-    m_textBox.setFocus();
+    m_textBox.takeFocus();
     return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/documentstate.h"
-#include "engine/textcontrol.h"
+#include "engine/editabletext.h"
 #include "platform/commondialog.h"
 #include "platform/failure.h"
 #include "platform/filestore.h"
@@ -27,7 +27,7 @@ public:
     };
 
     CommandDispatcher(DocumentState &state,
-        TextControl &textBox,
+        EditableText &textBox,
         CommonDialog &commonDialog,
         Prompter &prompter,
         Printer &printer,
@@ -67,7 +67,7 @@ private:
     void report(const Failure &failure);
 
     DocumentState &m_state;
-    TextControl &m_textBox;
+    EditableText &m_textBox;
     CommonDialog &m_commonDialog;
     Prompter &m_prompter;
     Printer &m_printer;

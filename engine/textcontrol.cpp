@@ -1,7 +1,6 @@
 #include "engine/textcontrol.h"
 
 #include "engine/textaccessible.h"
-#include "engine/textselectionmime.h"
 #include "platform/mousecodes.h"
 
 #include <QAccessible>
@@ -33,6 +32,7 @@ TextControl::TextControl(QWidget *parent)
     , m_keyEdits(m_model, m_navigator)
     , m_mouseSelection(m_navigator)
     , m_composition(m_model, m_layouts)
+    , m_primarySelection(*this)
 {
     setAttribute(Qt::WA_InputMethodEnabled);
     setInputMethodHints(Qt::ImhMultiLine);
@@ -56,7 +56,7 @@ void TextControl::setText(TextStorage &&text)
     const bool unchanged = text.isEmpty() && storage().isEmpty();
     const QString removedHead
         = QAccessible::isActive() ? reportedText(0, storage().length()) : QString();
-    withdrawPrimarySelection();
+    m_primarySelection.withdraw();
     m_model.setText(std::move(text));
     textReplaced(removedHead);
     // Emptying an empty control is no change for its owner, but what could be undone is gone.
@@ -215,37 +215,7 @@ void TextControl::selectionChanged(const TextChange *edit)
         TextAccessibleEvents::selectionChanged(this, start, end);
     }
     TextAccessibleEvents::caretMoved(this, m_model.caret());
-    followPrimarySelection(previous, edit);
-}
-
-// Whoever made the selection, the mouse, the keys or the program, it is offered. When it goes,
-// the offer keeps the text that was selected last, as X11 programs do, from the pieces that
-// held it before the edit or the move.
-void TextControl::followPrimarySelection(
-    std::pair<qsizetype, qsizetype> previous, const TextChange *edit)
-{
-    const bool offered = m_primarySelection && m_primarySelection->followsSelection();
-    if (m_model.hasSelection()) {
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        if (offered || !clipboard->supportsSelection())
-            return;
-        m_primarySelection = new TextSelectionMime(this);
-        clipboard->setMimeData(m_primarySelection, QClipboard::Selection);
-        return;
-    }
-    if (!offered)
-        return;
-    const auto [from, to] = previous;
-    m_primarySelection->keep(edit ? edit->piecesBefore(storage(), from, to)
-                                  : std::make_shared<const std::vector<TextStorage::Piece>>(
-                                      storage().piecesOf(from, to - from)));
-}
-
-// What the offer keeps points into the text that is about to go.
-void TextControl::withdrawPrimarySelection()
-{
-    if (m_primarySelection)
-        QGuiApplication::clipboard()->clear(QClipboard::Selection);
+    m_primarySelection.follow(m_model, previous, edit);
 }
 
 bool TextControl::event(QEvent *event)

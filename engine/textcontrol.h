@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/editabletext.h"
+#include "engine/primaryselectionoffer.h"
 #include "engine/textcomposition.h"
 #include "engine/textkeyedits.h"
 #include "engine/textmouseselection.h"
@@ -7,9 +9,6 @@
 
 #include <QBasicTimer>
 #include <QPoint>
-#include <QPointer>
-
-class TextSelectionMime;
 
 // The editing area. The rest of the program uses only this class's own members, so what
 // stands behind them can change without touching the callers. Line breaks in text() are
@@ -22,31 +21,33 @@ class TextSelectionMime;
 //
 // It takes no drops, neither it nor its viewport: dragged text is not inserted, and a file
 // dropped on it goes on to the widgets around it, where the window opens it.
-class TextControl : public TextView
+class TextControl : public TextView, public EditableText
 {
     Q_OBJECT
 public:
     explicit TextControl(QWidget *parent = nullptr);
     ~TextControl() override;
 
-    QString text() const;
-    void setText(const QString &text);
-    void setText(TextStorage &&text);
-    qsizetype textLength() const;
+    const TextStorage &storage() const override { return TextView::storage(); }
+    QString text() const override;
+    void setText(const QString &text) override;
+    void setText(TextStorage &&text) override;
+    qsizetype textLength() const override;
     void setSelText(const QString &text);
     qsizetype selStart() const;
-    void setSelStart(qsizetype position);
+    void setSelStart(qsizetype position) override;
     qsizetype selLength() const;
-    void setSelLength(qsizetype length);
+    void setSelLength(qsizetype length) override;
+    ControlFont controlFont() const override { return TextView::controlFont(); }
     QString selectedText() const;
     // Where wanted first occurs, or -1.
     qsizetype find(const QString &wanted) const;
 
-    // The classic edit control's undo: one step, and a second undo takes the first one back.
-    void undoLastEdit();
-    void cut();
-    void copy();
-    void paste();
+    void undoLastEdit() override;
+    void cut() override;
+    void copy() override;
+    void paste() override;
+    void takeFocus() override { setFocus(); }
 
     void select(qsizetype anchor, qsizetype caret);
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -80,8 +81,6 @@ private:
     // What screen readers are told of the text from at: all of it up to a limit, never half
     // a surrogate pair.
     QString reportedText(qsizetype at, qsizetype length) const;
-    void followPrimarySelection(std::pair<qsizetype, qsizetype> previous, const TextChange *edit);
-    void withdrawPrimarySelection();
     void dragTo(const QPoint &viewportPoint);
 
     TextKeyEdits m_keyEdits;
@@ -96,7 +95,5 @@ private:
     bool m_committing = false;
     // The selection screen readers were last told of; { 0, 0 } when nothing is selected.
     std::pair<qsizetype, qsizetype> m_reportedSelection { 0, 0 };
-    // What this control offers as the primary selection; the clipboard owns it and deletes it
-    // when anyone, here or in another program, selects something else.
-    QPointer<TextSelectionMime> m_primarySelection;
+    PrimarySelectionOffer m_primarySelection;
 };

@@ -6,6 +6,7 @@
 #include "settings/startup.h"
 #include "tests/support/fakewindow.h"
 #include "tests/support/scriptedsessionend.h"
+#include "tests/support/slowfilestore.h"
 #include "tests/support/testenvironment.h"
 #include "ui/formlayout.h"
 #include "ui/softbutton.h"
@@ -88,6 +89,8 @@ private Q_SLOTS:
     void unusableGeometryGetsTheDefault();
     void associationOfferComesBeforeTheWindow();
     void settingsWrittenAtTheEndComeBack();
+    void largeFileLoadsWhileTheWindowAnswers();
+    void typingAndDeletingLeavesModified();
 
 private:
     std::unique_ptr<FakeWindow> w;
@@ -817,6 +820,45 @@ void TestForm1::settingsWrittenAtTheEndComeBack()
         (ControlFont { QStringLiteral("DejaVu Sans Mono"), 8.25, true }));
     QVERIFY(w->form->textBox()->wordWrap());
     QCOMPARE(w->settings->values.value("Font/Color"), QStringLiteral("-2147483640"));
+}
+
+void TestForm1::largeFileLoadsWhileTheWindowAnswers()
+{
+    // The store takes its time, so that the load outlasts the first quiet moments of the wait
+    // however fast this machine reads.
+    w = std::make_unique<FakeWindow>(std::make_unique<SlowFileStore>());
+    const QByteArray line("a line of a large document, loaded on a worker thread\r\n");
+    const QString file = w->writeFile(QStringLiteral("large.txt"), line.repeated(800000));
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        // A close asked for in the middle of loading waits for the document.
+        if (++ticks == 1)
+            w->form->close();
+    });
+    ticker.start(5);
+    w->dialog->choose(file);
+    QVERIFY(w->form->commands().ButtonClick(CommandDispatcher::Open));
+    ticker.stop();
+    QVERIFY2(ticks > 0, "the event loop did not run while the file loaded");
+    QVERIFY(w->form->isVisible());
+    QCOMPARE(w->form->textBox()->textLength(), (line.size() - 1) * 800000);
+    QTRY_VERIFY(!w->form->isVisible());
+}
+
+void TestForm1::typingAndDeletingLeavesModified()
+{
+    TextControl *box = w->form->textBox();
+    QTest::keyClick(box, Qt::Key_A);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QCOMPARE(box->text(), QString());
+    QVERIFY(w->form->document().TextChanged());
+    w->prompter->answerMessage(MsgBox::Cancel);
+    QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::New));
+    QCOMPARE(w->prompter->messages.constFirst().text,
+        QStringLiteral("The file (Untitled) has changed.\rDo you wish to save changes?"));
 }
 
 OMRIK_TEST_MAIN(TestForm1)

@@ -1,15 +1,17 @@
 #include "platform/commondialog.h"
 #include "platform/printer.h"
-#include "tests/support/fakewindow.h"
 #include "tests/support/testenvironment.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QSpinBox>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>

@@ -69,6 +69,7 @@ double toolbarButtonsWidth()
 Form1::Form1(PlatformServices services, QWidget *parent)
     : QMainWindow(parent)
     , m_services(std::move(services))
+    , m_placement(*this)
 {
     showTitle(m_document.title());
     setWindowIcon(sharpIcon(QStringLiteral(":/assets/omriknote.xpm")));
@@ -274,7 +275,7 @@ void Form1::startUp(const QStringList &arguments, DocumentRead *started)
 
 void Form1::applyStoredSettings(const StartupSettings &stored)
 {
-    applyPlacement(stored.placement);
+    m_placement.apply(stored.placement);
     m_background.BackgroundIndex = stored.background;
     m_image->setPicture(frmTexture::tilePicture(stored.background));
     m_background.ConfirmedBackgroundIndex = qint16(stored.background);
@@ -287,54 +288,12 @@ void Form1::applyStoredSettings(const StartupSettings &stored)
 SessionSettings Form1::currentSession() const
 {
     SessionSettings session;
-    session.placement = WindowPlacementIo::current(*this);
-    if (m_keptPosition) {
-        session.placement.left = m_keptPosition->x();
-        session.placement.top = m_keptPosition->y();
-    }
+    session.placement = m_placement.current();
     session.font = m_textBox->controlFont();
     session.color = m_textBox->foreColor();
     session.wordWrap = m_textBox->wordWrap();
     session.background = m_background.BackgroundIndex;
     return session;
-}
-
-void Form1::applyPlacement(const WindowPlacement &placement)
-{
-    m_pendingOuter = WindowPlacementIo::outerPixels(placement);
-    m_appliedFrame = QMargins();
-    if (windowsCanBePlaced()) {
-        setGeometry(*m_pendingOuter);
-    } else {
-        // The window system puts the window where it likes and never says where; the stored
-        // position goes back unchanged, for the next start on a desktop that can use it.
-        m_keptPosition = QPointF(placement.left, placement.top);
-        resize(m_pendingOuter->size());
-    }
-    if (placement.maximized)
-        setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-// A window manager adds its frame around the window once it is mapped; the stored size and
-// position are the frame's, so the window is fitted inside it again when the frame appears.
-void Form1::settlePlacement()
-{
-    if (!m_pendingOuter || !isVisible() || (windowState() & Qt::WindowMaximized))
-        return;
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins margins(inner.left() - frame.left(),
-        inner.top() - frame.top(),
-        frame.right() - inner.right(),
-        frame.bottom() - inner.bottom());
-    if (margins == m_appliedFrame)
-        return;
-    m_appliedFrame = margins;
-    resize(m_pendingOuter->size().shrunkBy(margins));
-    if (windowsCanBePlaced())
-        move(m_pendingOuter->topLeft());
-    if (!margins.isNull())
-        m_pendingOuter.reset();
 }
 
 void Form1::onTextMouseUp(int button)
@@ -412,13 +371,15 @@ void Form1::resizeEvent(QResizeEvent *event)
 void Form1::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    settlePlacement();
+    m_placement.settle();
 }
 
 void Form1::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    QTimer::singleShot(0, this, &Form1::settlePlacement);
+    QTimer::singleShot(0, this, [this] {
+        m_placement.settle();
+    });
     // The window manager's frame is known only once the window is mapped.
     Form_Resize();
 }

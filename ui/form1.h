@@ -7,12 +7,11 @@
 #include "settings/form2.h"
 #include "settings/settingsstore.h"
 #include "settings/shutdown.h"
+#include "ui/storedplacement.h"
 
 #include <QMainWindow>
-#include <QPointF>
 
 #include <memory>
-#include <optional>
 
 class MainMenu;
 class SessionEnd;
@@ -72,10 +71,9 @@ private:
     void connectSessionManager();
     void onTextMouseUp(int button);
     void applyStoredSettings(const StartupSettings &stored);
-    void applyPlacement(const WindowPlacement &placement);
-    void settlePlacement();
 
     PlatformServices m_services;
+    StoredPlacement m_placement;
     DocumentState m_document;
     BackgroundSelection m_background;
     TextControl *m_textBox = nullptr;
@@ -87,11 +85,6 @@ private:
     std::unique_ptr<ShutDown> m_shutDown;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<Form2> m_associationPrompt;
-    // The outer rectangle start-up asked for, until the window manager's frame is known.
-    std::optional<QRect> m_pendingOuter;
-    QMargins m_appliedFrame;
-    // The stored position, in twips, where the window system does not let the window be placed.
-    std::optional<QPointF> m_keptPosition;
     frmTexture *m_textureChooser = nullptr;
     frmInfo *m_aboutBox = nullptr;
     std::unique_ptr<HelpLinks> m_helpLinks;
