@@ -91,6 +91,8 @@ private Q_SLOTS:
     void settingsWrittenAtTheEndComeBack();
     void largeFileLoadsWhileTheWindowAnswers();
     void typingAndDeletingLeavesModified();
+    void classicClipboardKeys_data();
+    void classicClipboardKeys();
 
 private:
     std::unique_ptr<FakeWindow> w;
@@ -859,6 +861,37 @@ void TestForm1::typingAndDeletingLeavesModified()
     QVERIFY(!w->form->commands().ButtonClick(CommandDispatcher::New));
     QCOMPARE(w->prompter->messages.constFirst().text,
         QStringLiteral("The file (Untitled) has changed.\rDo you wish to save changes?"));
+}
+
+void TestForm1::classicClipboardKeys_data()
+{
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("clipboard");
+    QTest::newRow("Shift+Delete cuts") << (Qt::SHIFT | Qt::Key_Delete) << "one "
+                                       << "two";
+    QTest::newRow("Ctrl+Insert copies") << (Qt::CTRL | Qt::Key_Insert) << "one two"
+                                        << "two";
+    QTest::newRow("Shift+Insert pastes") << (Qt::SHIFT | Qt::Key_Insert) << "one pasted"
+                                         << "pasted";
+}
+
+// The keys every standard edit control takes go through the menu's commands, as its own do.
+void TestForm1::classicClipboardKeys()
+{
+    QFETCH(QKeyCombination, keys);
+    QFETCH(QString, text);
+    QFETCH(QString, clipboard);
+    w->form->show();
+    QVERIFY(QTest::qWaitForWindowActive(w->form.get()));
+    TextControl *box = w->form->textBox();
+    box->setText(QStringLiteral("one two"));
+    box->setSelStart(4);
+    box->setSelLength(3);
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+    QTest::keyClick(box, keys.key(), keys.keyboardModifiers());
+    QCOMPARE(box->text(), text);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
 }
 
 OMRIK_TEST_MAIN(TestForm1)

@@ -12,6 +12,9 @@ struct Entry
     const char *name;
     const char *caption; // "-" makes a separator
     QKeyCombination shortcut = {};
+    // The older key that every standard edit control also takes for the command; the menu
+    // shows only the first.
+    QKeyCombination classicShortcut = {};
 };
 
 struct Menu
@@ -40,9 +43,9 @@ const Menu MenuTree[] = {
         {
             { "mnuUndo", "&Undo", Qt::CTRL | Qt::Key_Z },
             { "mnuSep4", "-" },
-            { "mnuCut", "&Cut", Qt::CTRL | Qt::Key_X },
-            { "mnuCopy", "C&opy", Qt::CTRL | Qt::Key_C },
-            { "mnuPaste", "&Paste", Qt::CTRL | Qt::Key_V },
+            { "mnuCut", "&Cut", Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete },
+            { "mnuCopy", "C&opy", Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert },
+            { "mnuPaste", "&Paste", Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert },
             { "mnuSep3", "-" },
             { "mnuSelectAll", "&Select all", Qt::CTRL | Qt::Key_A },
             { "mnuFind", "&Find...", Qt::CTRL | Qt::Key_F },
@@ -81,7 +84,10 @@ MainMenu::MainMenu(QMenuBar *bar)
             QAction *action
                 = caption == QLatin1String("-") ? menu->addSeparator() : menu->addAction(caption);
             action->setObjectName(QString::fromLatin1(entry.name));
-            if (entry.shortcut.key() != Qt::Key_unknown)
+            if (entry.classicShortcut.key() != Qt::Key_unknown)
+                action->setShortcuts(
+                    { QKeySequence(entry.shortcut), QKeySequence(entry.classicShortcut) });
+            else if (entry.shortcut.key() != Qt::Key_unknown)
                 action->setShortcut(QKeySequence(entry.shortcut));
             m_actions.insert(action->objectName(), action);
         }
