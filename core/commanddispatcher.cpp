@@ -147,6 +147,7 @@ MaybeFailure CommandDispatcher::readDocumentFile(const QString &path, DocumentRe
     m_textBox.setText(std::move(document.text));
     m_textBox.setSelStart(0);
     m_state.adopt(path, document.format);
+    m_state.setDiskStamp(m_files.stamp(path));
     return std::nullopt;
 }
 
@@ -154,10 +155,26 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::saveDocument()
 {
     if (m_state.CurrentFile().isEmpty())
         return saveToChosenFile();
+    if (!mayOverwrite(m_state.CurrentFile()))
+        return Outcome::Stopped;
     if (MaybeFailure failure = writeDocumentFile(m_state.CurrentFile()))
         return *failure;
     m_state.setTextChanged(false);
+    m_state.setDiskStamp(m_files.stamp(m_state.CurrentFile()));
     return Outcome::Completed;
+}
+
+// Another program, or another window of this one, may have written the file since it was read
+// or saved here; its work is not overwritten without asking, and Enter answers No. A file that
+// is gone is simply written: nobody loses anything.
+bool CommandDispatcher::mayOverwrite(const QString &path)
+{
+    const FileStamp now = m_files.stamp(path);
+    if (!now.exists || now == m_state.diskStamp())
+        return true;
+    const QString question = QStringLiteral("The file ") + path
+        + QStringLiteral(" has been changed by another program.\rDo you wish to overwrite it?");
+    return m_prompter.messageBox(question, MsgBox::YesNo | MsgBox::DefaultButton2) == MsgBox::Yes;
 }
 
 Result<CommandDispatcher::Outcome> CommandDispatcher::saveToChosenFile()
@@ -172,6 +189,7 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::saveToChosenFile()
         return *failure;
     // The text keeps the encoding and line ends it was read with.
     m_state.adopt(path, m_state.format());
+    m_state.setDiskStamp(m_files.stamp(path));
     return Outcome::Completed;
 }
 

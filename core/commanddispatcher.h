@@ -60,6 +60,7 @@ private:
     Result<Outcome> openDocument();
     Result<Outcome> openNamedDocument(const QString &path);
     Result<Outcome> saveDocument();
+    bool mayOverwrite(const QString &path);
     Result<Outcome> saveToChosenFile();
     Result<Outcome> printDocument();
     Result<Outcome> findText();

@@ -9,6 +9,7 @@ void DocumentState::adopt(const QString &path, const DocumentFormat &format)
 {
     m_currentFile = path;
     m_format = format;
+    m_diskStamp = FileStamp();
     m_textChanged = false;
     setTitle(
         path.isEmpty() ? untitledTitle() : QStringLiteral("OmrikNote (") + path + QLatin1Char(')'));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/documentfile.h"
+#include "platform/filestore.h"
 
 #include <QObject>
 #include <QString>
@@ -24,6 +25,10 @@ public:
     void setTextChanged(bool changed) { m_textChanged = changed; }
     DocumentFormat format() const { return m_format; }
     QString title() const { return m_title; }
+    // What the file on disk was when the document was last read from it or written to it;
+    // nothing for a document that has no file.
+    const FileStamp &diskStamp() const { return m_diskStamp; }
+    void setDiskStamp(const FileStamp &stamp) { m_diskStamp = stamp; }
 
     QString saveChangesPrompt() const;
 
@@ -36,5 +41,6 @@ private:
     QString m_currentFile;
     bool m_textChanged = false;
     DocumentFormat m_format;
+    FileStamp m_diskStamp;
     QString m_title = untitledTitle();
 };

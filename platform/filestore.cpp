@@ -39,6 +39,11 @@ MaybeFailure FileStore::writeFile(const QString &path, const QByteArray &bytes)
     return writeFile(path, bytes, unseen);
 }
 
+FileStamp FileStore::stamp(const QString &path)
+{
+    return nativefiles::stampOf(path);
+}
+
 namespace {
 
 // All the parts at once.

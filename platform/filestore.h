@@ -8,6 +8,27 @@
 
 #include <functional>
 
+// What a file on disk is at one moment: which file it is and its size and last change, to the
+// nanosecond where the system keeps that. Two stamps of one path differ when the file was
+// written or replaced between them.
+struct FileStamp
+{
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
+
+    bool operator==(const FileStamp &other) const
+    {
+        return exists == other.exists && device == other.device && inode == other.inode
+            && size == other.size && modifiedSeconds == other.modifiedSeconds
+            && modifiedNanoseconds == other.modifiedNanoseconds;
+    }
+    bool operator!=(const FileStamp &other) const { return !(*this == other); }
+};
+
 // Whole-file reads and writes. A document file is never held open between commands: each
 // call opens, transfers everything and closes.
 class FileStore
@@ -28,6 +49,9 @@ public:
 
     Result<QByteArray> readFile(const QString &path);
     MaybeFailure writeFile(const QString &path, const QByteArray &bytes);
+
+    // One look at the file on disk, following symbolic links.
+    virtual FileStamp stamp(const QString &path);
 };
 
 class DiskFileStore : public FileStore

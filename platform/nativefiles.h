@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/failure.h"
+#include "platform/filestore.h"
 #include "platform/progress.h"
 
 #include <QByteArray>
@@ -23,6 +24,8 @@ Failure deviceFailure(const QFileDevice &device, const QFileInfo &target);
 // Where Qt only finds that a file is not there, the system can say that its name cannot name
 // anything at all.
 MaybeFailure nameFailure(const QString &path);
+
+FileStamp stampOf(const QString &path);
 
 // Reads what it can of the first size bytes of an open file into data, faster than one read
 // after another where the system allows it; returns how many bytes came in order from the

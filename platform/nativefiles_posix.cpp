@@ -118,6 +118,19 @@ Result<qsizetype> readRange(
 
 } // namespace
 
+FileStamp stampOf(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return FileStamp();
+    return { true,
+        quint64(status.st_dev),
+        quint64(status.st_ino),
+        qint64(status.st_size),
+        qint64(status.st_mtim.tv_sec),
+        qint64(status.st_mtim.tv_nsec) };
+}
+
 MaybeFailure nameFailure(const QString &path)
 {
     struct stat status;

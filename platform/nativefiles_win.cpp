@@ -1,12 +1,24 @@
 #include "platform/nativefiles.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QStorageInfo>
+#include <QTimeZone>
 
 #include <algorithm>
 
 // Through Qt alone: it speaks to the Windows file API itself.
 namespace nativefiles {
+
+// Qt tells the last change to the millisecond, which is what FAT keeps at best anyway.
+FileStamp stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FileStamp();
+    const qint64 modified = info.lastModified(QTimeZone::UTC).toMSecsSinceEpoch();
+    return { true, 0, 0, info.size(), modified / 1000, modified % 1000 * 1000000 };
+}
 
 MaybeFailure nameFailure(const QString &)
 {

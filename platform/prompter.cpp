@@ -57,10 +57,16 @@ int WidgetPrompter::messageBox(const QString &text, int style, const QString &ti
     box.setTextFormat(Qt::PlainText);
     box.setText(withLineBreaks(text));
     box.setIcon((style & 0xF0) == MsgBox::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    const bool secondIsDefault = (style & 0xF00) == MsgBox::DefaultButton2;
     if ((style & 0xF) == MsgBox::YesNoCancel) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(secondIsDefault ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
+    } else if ((style & 0xF) == MsgBox::YesNo) {
+        // Without a Cancel, Escape answers No, the answer that changes nothing.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(secondIsDefault ? QMessageBox::No : QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
@@ -72,7 +78,14 @@ int WidgetPrompter::messageBox(const QString &text, int style, const QString &ti
     case QMessageBox::Cancel:
         return MsgBox::Cancel;
     default:
-        return (style & 0xF) == MsgBox::YesNoCancel ? int(MsgBox::Cancel) : int(MsgBox::Ok);
+        switch (style & 0xF) {
+        case MsgBox::YesNoCancel:
+            return MsgBox::Cancel;
+        case MsgBox::YesNo:
+            return MsgBox::No;
+        default:
+            return MsgBox::Ok;
+        }
     }
 }
 

@@ -10,7 +10,9 @@ namespace MsgBox {
 enum Style : int {
     OkOnly = 0x0,
     YesNoCancel = 0x3,
+    YesNo = 0x4,
     Exclamation = 0x30,
+    DefaultButton2 = 0x100,
 };
 enum Answer : int {
     Ok = 1,

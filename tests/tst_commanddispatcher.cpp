@@ -35,6 +35,8 @@ private Q_SLOTS:
     void failedOpenChangesNothing();
     void openEmptyFileGivesEmptyDocument();
     void saveTitledKeepsTheFilesFormat();
+    void changedFileIsNotOverwrittenSilently_data();
+    void changedFileIsNotOverwrittenSilently();
     void openAndSaveKeepEveryByte_data();
     void openAndSaveKeepEveryByte();
     void slowFileShowsItsProgress_data();
@@ -219,6 +221,70 @@ void TestCommandDispatcher::saveTitledKeepsTheFilesFormat()
     QCOMPARE(w->readFile(QStringLiteral("unix.txt")), QByteArray("\xEF\xBB\xBFzero\none\ntwo\n"));
     QCOMPARE(w->dialog.shown.size(), 1);
     QVERIFY(!doc().TextChanged());
+}
+
+void TestCommandDispatcher::changedFileIsNotOverwrittenSilently_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("onExit");
+    QTest::addColumn<int>("answer"); // 0: no question
+    QTest::addColumn<QByteArray>("saved");
+    const QByteArray ours("new ours\r\n");
+    const QByteArray theirs("ours\r\ntheirs\r\n");
+    QTest::newRow("appended to, Save, Yes") << "append" << false << int(MsgBox::Yes) << ours;
+    QTest::newRow("appended to, Save, No") << "append" << false << int(MsgBox::No) << theirs;
+    QTest::newRow("replaced, Save, No")
+        << "replace" << false << int(MsgBox::No) << QByteArray("ours\r\n");
+    QTest::newRow("appended to, Exit, Yes") << "append" << true << int(MsgBox::Yes) << ours;
+    QTest::newRow("appended to, Exit, No") << "append" << true << int(MsgBox::No) << theirs;
+    QTest::newRow("deleted, Save") << "delete" << false << 0 << ours;
+    QTest::newRow("unchanged, Save") << "none" << false << 0 << ours;
+}
+
+void TestCommandDispatcher::changedFileIsNotOverwrittenSilently()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, onExit);
+    QFETCH(int, answer);
+    QFETCH(QByteArray, saved);
+    const QString file = w->writeFile(QStringLiteral("shared.txt"), "ours\r\n");
+    w->dialog.choose(file);
+    QVERIFY(w->commands.ButtonClick(CommandDispatcher::Open));
+    w->type(QStringLiteral("new "));
+    if (change == QLatin1String("append")) {
+        w->writeFile(QStringLiteral("shared.txt"), "ours\r\ntheirs\r\n");
+    } else if (change == QLatin1String("replace")) {
+        // The same bytes in a new file of the same name: only which file it is tells.
+        const QString other = w->writeFile(QStringLiteral("other.txt"), "ours\r\n");
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QFile::rename(other, file));
+    } else if (change == QLatin1String("delete")) {
+        QVERIFY(QFile::remove(file));
+    }
+    if (onExit)
+        w->prompter.answerMessage(MsgBox::Yes);
+    if (answer)
+        w->prompter.answerMessage(answer);
+    const bool done = onExit ? w->commands.settleUnsavedChanges()
+                             : w->commands.ButtonClick(CommandDispatcher::Save);
+    QCOMPARE(done, answer != MsgBox::No);
+    QCOMPARE(w->readFile(QStringLiteral("shared.txt")), saved);
+    QCOMPARE(doc().TextChanged(), answer == MsgBox::No);
+    if (answer) {
+        const ScriptedPrompter::Asked &asked = w->prompter.messages.constLast();
+        QCOMPARE(asked.text,
+            QStringLiteral("The file ") + file
+                + QStringLiteral(" has been changed by another program.\r"
+                                 "Do you wish to overwrite it?"));
+        QCOMPARE(asked.style, MsgBox::YesNo | MsgBox::DefaultButton2);
+        QVERIFY(asked.title.isEmpty());
+    }
+    // What was saved here is no other program's change: the next save asks nothing.
+    if (done) {
+        w->type(QStringLiteral("more "));
+        QVERIFY(w->commands.ButtonClick(CommandDispatcher::Save));
+        QCOMPARE(w->readFile(QStringLiteral("shared.txt")), QByteArray("new more ours\r\n"));
+    }
 }
 
 void TestCommandDispatcher::openAndSaveKeepEveryByte_data()

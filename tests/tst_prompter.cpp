@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 
 #include <functional>
@@ -18,6 +20,8 @@ private Q_SLOTS:
     void messageBoxShowsTextAsWritten_data();
     void messageBoxShowsTextAsWritten();
     void inputBoxShowsPromptAsWritten();
+    void yesNoBoxWithNoFirstLosesNothingByKeys_data();
+    void yesNoBoxWithNoFirstLosesNothingByKeys();
 
 private:
     // Runs answer on the first modal window that opens, from inside its event loop.
@@ -70,6 +74,39 @@ void TestPrompter::messageBoxShowsTextAsWritten()
         int(MsgBox::Cancel));
     QCOMPARE(format, Qt::PlainText);
     QCOMPARE(shown, line + QLatin1Char('\n') + question);
+}
+
+void TestPrompter::yesNoBoxWithNoFirstLosesNothingByKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << int(MsgBox::No);
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << int(MsgBox::No);
+    QTest::newRow("Y") << int(Qt::Key_Y) << int(MsgBox::Yes);
+}
+
+// A question whose Yes would overwrite somebody's work: only a deliberate Yes gives it.
+void TestPrompter::yesNoBoxWithNoFirstLosesNothingByKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, answer);
+    QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    whenModal([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        icon = box->icon();
+        for (QAbstractButton *button : box->buttons())
+            buttons << button->text().remove(QLatin1Char('&'));
+        QTest::keyClick(modal, Qt::Key(key));
+    });
+    WidgetPrompter prompter;
+    QCOMPARE(
+        prompter.messageBox(QStringLiteral("Overwrite?"), MsgBox::YesNo | MsgBox::DefaultButton2),
+        answer);
+    buttons.sort();
+    QCOMPARE(buttons, QStringList({ QStringLiteral("No"), QStringLiteral("Yes") }));
+    QCOMPARE(icon, QMessageBox::NoIcon);
 }
 
 void TestPrompter::inputBoxShowsPromptAsWritten()
