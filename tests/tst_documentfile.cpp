@@ -1,6 +1,6 @@
 #include "core/documentfile.h"
-#include "tests/support/documenttext.h"
 #include "platform/filestore.h"
+#include "tests/support/documenttext.h"
 
 #include <QtTest>
 
