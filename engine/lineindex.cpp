@@ -11,13 +11,6 @@ LineIndex::Start LineIndex::start(std::size_t piece) const
     return piece > m_stepPiece ? m_starts[piece] + m_step : m_starts[piece];
 }
 
-void LineIndex::clear()
-{
-    m_starts.assign(1, Start());
-    m_stepPiece = 0;
-    m_step = Start();
-}
-
 void LineIndex::append(qsizetype length, qsizetype lines)
 {
     const Start end = totals() + Start { length, lines };

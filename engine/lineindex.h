@@ -41,7 +41,6 @@ public:
     Start start(std::size_t piece) const;
     Start totals() const { return start(pieceCount()); }
 
-    void clear();
     void append(qsizetype length, qsizetype lines);
     // Piece `piece` becomes two, the first of them `length` units and `lines` breaks long.
     void split(std::size_t piece, qsizetype length, qsizetype lines);

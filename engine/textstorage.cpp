@@ -1,28 +1,17 @@
 #include "engine/textstorage.h"
 
-#include "kernels/textkernels.h"
+#include "engine/textsearch.h"
+#include "engine/textstoragebuffers.h"
 #include "platform/largememory.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <functional>
-#include <string_view>
-#include <system_error>
-#include <thread>
 
 namespace {
 
-// Typed text is gathered in chunks of this size; each keystroke then costs no allocation.
-constexpr qsizetype ChunkUnits = 16 * 1024;
 // Shorter inserts are not worth checking for a one-byte form.
 constexpr qsizetype CompactFrom = 1024;
-// A text this long is searched by two threads.
-constexpr qsizetype SearchInTwoFrom = 8 * 1024 * 1024;
-
-// Buffers are told apart by a number never given twice: a later storage's buffer may take the
-// memory, and so the address, of one that has gone.
-std::atomic<quint64> buffersMade { 0 };
 
 // A line break that lineStart() found: the newlines-th one from the start of the text at data,
 // in the buffers numbered buffers.
@@ -42,37 +31,6 @@ struct FoundBreak
 thread_local std::array<FoundBreak, 2> foundBreaks;
 
 } // namespace
-
-struct TextStorage::Buffers
-{
-    const quint64 id = ++buffersMade;
-    std::vector<QByteArray> kept;
-    std::vector<std::unique_ptr<char16_t[]>> chunks;
-    char16_t *current = nullptr;
-    qsizetype used = 0;
-    qsizetype capacity = 0;
-
-    const char16_t *write(QStringView text)
-    {
-        if (capacity - used < text.size()) {
-            capacity = std::max(ChunkUnits, text.size());
-            chunks.emplace_back(new char16_t[std::size_t(capacity)]);
-            current = chunks.back().get();
-            used = 0;
-        }
-        char16_t *out = current + used;
-        std::copy(text.utf16(), text.utf16() + text.size(), out);
-        used += text.size();
-        return out;
-    }
-
-    // Whether text written now lands right after the piece, so the piece can simply grow.
-    bool canExtend(const Piece &piece, qsizetype units) const
-    {
-        return piece.wide && piece.units() + piece.length == current + used
-            && capacity - used >= units && piece.length + units <= MaximumPiece;
-    }
-};
 
 TextStorage::TextStorage()
     : m_buffers(std::make_unique<Buffers>())
@@ -94,96 +52,6 @@ TextStorage TextStorage::fromText(QStringView text)
     Builder builder;
     builder.appendText(text);
     return builder.finish();
-}
-
-TextStorage::Builder::Builder()
-    : m_storage(std::make_unique<TextStorage>())
-{ }
-
-void TextStorage::Builder::keep(QByteArray buffer)
-{
-    m_storage->m_buffers->kept.push_back(std::move(buffer));
-}
-
-void TextStorage::Builder::appendKept(const void *units, qsizetype count, bool wide)
-{
-    const std::size_t unitSize = wide ? sizeof(char16_t) : 1;
-    for (qsizetype done = 0; done < count; done += MaximumPiece) {
-        Piece piece;
-        piece.data = static_cast<const char *>(units) + std::size_t(done) * unitSize;
-        piece.length = qint32(std::min<qsizetype>(MaximumPiece, count - done));
-        piece.wide = wide;
-        m_storage->append(piece, m_lineLength);
-    }
-}
-
-void TextStorage::Builder::appendLatin1(QLatin1StringView text)
-{
-    appendKept(text.data(), text.size(), false);
-}
-
-void TextStorage::Builder::appendKeptText(QStringView text)
-{
-    appendKept(text.utf16(), text.size(), true);
-}
-
-void TextStorage::Builder::appendText(QStringView text)
-{
-    for (const Piece &piece : m_storage->store(text))
-        m_storage->append(piece, m_lineLength);
-}
-
-void TextStorage::Builder::markBreak(qsizetype position, BreakMark mark)
-{
-    Q_ASSERT(m_marks.empty() || m_marks.back().first < position);
-    m_marks.emplace_back(position, mark);
-}
-
-void TextStorage::Builder::appendBuilt(Builder &&later)
-{
-    TextStorage &here = *m_storage;
-    TextStorage &there = *later.m_storage;
-    const qsizetype shift = here.length();
-    // The line that goes on across the seam is measured whole.
-    const qsizetype seamLine = m_lineLength + there.lineEnd(0);
-    here.m_longestLine = std::max({ here.m_longestLine, there.m_longestLine, seamLine });
-    m_lineLength = there.lineCount() > 1 ? later.m_lineLength : seamLine;
-    for (const Piece &piece : there.m_pieces) {
-        here.m_pieces.push_back(piece);
-        here.m_index.append(piece.length, piece.newlines);
-    }
-    for (const auto &[position, mark] : later.m_marks)
-        m_marks.emplace_back(position + shift, mark);
-    // Moving a buffer's owner leaves its text where it is, so the pieces stay valid.
-    Buffers &buffers = *here.m_buffers;
-    for (QByteArray &kept : there.m_buffers->kept)
-        buffers.kept.push_back(std::move(kept));
-    for (auto &chunk : there.m_buffers->chunks)
-        buffers.chunks.push_back(std::move(chunk));
-    later = Builder();
-}
-
-TextStorage TextStorage::Builder::finish()
-{
-    std::vector<Mark> &marks = m_storage->m_marks;
-    marks.reserve(m_marks.size());
-    for (const auto &[position, mark] : m_marks) {
-        const auto [index, offset] = m_storage->locate(position);
-        Q_ASSERT(index < m_storage->m_pieces.size());
-        const Piece &piece = m_storage->m_pieces[index];
-        Q_ASSERT(piece.at(offset) == QLatin1Char('\n'));
-        const void *unit = piece.wide ? static_cast<const void *>(piece.units() + offset)
-                                      : static_cast<const void *>(piece.bytes() + offset);
-        marks.push_back({ unit, mark });
-    }
-    std::sort(marks.begin(), marks.end(), [](const Mark &a, const Mark &b) {
-        return before(a.unit, b.unit);
-    });
-    m_marks.clear();
-    TextStorage done = std::move(*m_storage);
-    m_storage = std::make_unique<TextStorage>();
-    m_lineLength = 0;
-    return done;
 }
 
 void TextStorage::append(const Piece &added, qsizetype &lineLength)
@@ -419,70 +287,7 @@ qsizetype TextStorage::indexOf(QStringView needle, qsizetype from, Progress *pro
         return -1;
     if (needle.isEmpty())
         return from;
-    if (progress)
-        progress->beginStage(length() - from);
-    const auto [first, offset] = locate(from);
-    const std::size_t end = m_pieces.size();
-    std::atomic<bool> found { false };
-    if (length() - from < SearchInTwoFrom || end - first < 2)
-        return searchPieces(needle, first, offset, end, progress, found);
-    // The later half is searched meanwhile, and dropped once the earlier one has a match.
-    const std::size_t middle = first + (end - first) / 2;
-    qsizetype later = -1;
-    std::thread second;
-    try {
-        second = std::thread([&] {
-            later = searchPieces(needle, middle, 0, end, progress, found);
-        });
-    } catch (const std::system_error &) {
-        return searchPieces(needle, first, offset, end, progress, found);
-    }
-    const qsizetype earlier = searchPieces(needle, first, offset, middle, progress, found);
-    if (earlier >= 0)
-        found = true;
-    second.join();
-    return earlier >= 0 ? earlier : later;
-}
-
-qsizetype TextStorage::searchPieces(QStringView needle,
-    std::size_t index,
-    qint32 offset,
-    std::size_t last,
-    Progress *progress,
-    const std::atomic<bool> &stop) const
-{
-    // Each piece is searched where it is kept, one-byte pieces as bytes, so nothing is copied
-    // or widened; only the few characters around each border are, for a match across it.
-    const bool narrowNeedle = QtPrivate::isLatin1(needle);
-    const QByteArray narrow = narrowNeedle ? needle.toLatin1() : QByteArray();
-    qsizetype start = index < m_pieces.size() ? m_index.start(index).position : length();
-    for (; index < last && !stop.load(std::memory_order_relaxed); ++index, offset = 0) {
-        const Piece &piece = m_pieces[index];
-        qsizetype found = -1;
-        if (piece.wide) {
-            found = QStringView(piece.units(), piece.length).indexOf(needle, offset);
-        } else if (narrowNeedle) {
-            found = kernels::findBytes(reinterpret_cast<const char *>(piece.bytes()),
-                piece.length,
-                offset,
-                narrow.constData(),
-                narrow.size());
-        }
-        if (found >= 0)
-            return start + found;
-        const qsizetype end = start + piece.length;
-        if (needle.size() > 1 && end < length()) {
-            const qsizetype spanStart = std::max(start + offset, end - needle.size() + 1);
-            const QString span = mid(spanStart, end - spanStart + needle.size() - 1);
-            const qsizetype across = span.indexOf(needle);
-            if (across >= 0)
-                return spanStart + across;
-        }
-        if (progress)
-            progress->advance(piece.length - offset);
-        start = end;
-    }
-    return -1;
+    return TextSearch(*this, needle, progress).find(from);
 }
 
 std::size_t TextStorage::splitAt(qsizetype position)

@@ -131,7 +131,6 @@ public:
     };
     std::size_t runCount() const { return m_pieces.size(); }
     Run run(std::size_t index) const;
-    bool hasMarks() const { return !m_marks.empty(); }
     // The marked line breaks of run(index) in their order, into `marks`.
     void marksIn(std::size_t index, std::vector<MarkedBreak> &marks) const;
     // The text of pieces that a splice took out or put in.
@@ -145,16 +144,9 @@ public:
 
 private:
     struct Buffers;
+    friend class TextSearch;
 
     static qsizetype piecesLength(const std::vector<Piece> &pieces);
-    // indexOf() for the matches that begin in pieces index (from offset in it) to last, not
-    // included. Gives up, returning -1, once stop is set.
-    qsizetype searchPieces(QStringView needle,
-        std::size_t index,
-        qint32 offset,
-        std::size_t last,
-        Progress *progress,
-        const std::atomic<bool> &stop) const;
 
     // The piece holding position, and the offset in it; the end gives (count, 0).
     std::pair<std::size_t, qint32> locate(qsizetype position) const;

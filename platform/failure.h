@@ -34,7 +34,6 @@ constexpr int PathNotFound = 76;
 constexpr int PrinterError = 482;
 constexpr int CancelError = 32755;
 constexpr int UnencodableText = 1001;
-constexpr int FileTooLarge = 1002;
 constexpr int AmbiguousEncoding = 1003;
 constexpr int LinkLoop = 1004;
 } // namespace FailureNumber

@@ -84,6 +84,9 @@ private Q_SLOTS:
     void titleShowsFileNameAsWritten();
     void backgroundFollowsThePaletteAtOnce();
     void commandLineFileAlreadyBeingRead();
+    void readOfAnotherPathIsLeftAlone();
+    void readIsTakenWhenAlreadyTheHandler();
+    void fileChangedDuringTheQuestionIsReadAgain();
     void startUpAppliesStoredSettings();
     void unusableGeometryGetsTheDefault_data();
     void unusableGeometryGetsTheDefault();
@@ -673,9 +676,11 @@ void TestForm1::commandLineFileAlreadyBeingRead()
     QVERIFY(w->form->isVisible());
     QCOMPARE(w->form->windowTitle(), QStringLiteral("OmrikNote (") + file + QLatin1Char(')'));
     QVERIFY(!w->form->document().TextChanged());
+}
 
-    // A read of another path is left alone and the named file is read as usual.
-    w = std::make_unique<FakeWindow>();
+// A read of another path is left alone and the named file is read as usual.
+void TestForm1::readOfAnotherPathIsLeftAlone()
+{
     const QString named = w->writeFile(QStringLiteral("named.txt"), "on disk\r\n");
     w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
     GatedFileStore other("other\r\n");
@@ -684,10 +689,12 @@ void TestForm1::commandLineFileAlreadyBeingRead()
     w->form->startUp({ QStringLiteral("OmrikNote"), named }, &elsewhere);
     QCOMPARE(w->form->textBox()->text(), QStringLiteral("on disk\n"));
     QCOMPARE(w->form->document().CurrentFile(), named);
+}
 
-    // Asked whether to be the handler of text files and already being it, the program shows no
-    // question and takes the read it started.
-    w = std::make_unique<FakeWindow>();
+// Asked whether to be the handler of text files and already being it, the program shows no
+// question and takes the read it started.
+void TestForm1::readIsTakenWhenAlreadyTheHandler()
+{
     const QString handled = w->writeFile(QStringLiteral("handled.txt"), "on disk\r\n");
     w->registry->addKey(Association::commandKey());
     w->registry->setStored(Association::commandKey(),
@@ -700,10 +707,12 @@ void TestForm1::commandLineFileAlreadyBeingRead()
     w->form->startUp({ QStringLiteral("OmrikNote"), handled }, &handledRead);
     QVERIFY(w->modalsShown.isEmpty());
     QCOMPARE(w->form->textBox()->text(), QStringLiteral("read early\n"));
+}
 
-    // While the association question is open the file may change; what was read before it is
-    // not shown, and a save cannot put the old text back.
-    w = std::make_unique<FakeWindow>();
+// While the association question is open the file may change; what was read before it is
+// not shown, and a save cannot put the old text back.
+void TestForm1::fileChangedDuringTheQuestionIsReadAgain()
+{
     const QString changing = w->writeFile(QStringLiteral("changing.txt"), "old text\r\n");
     GatedFileStore before("old text\r\n");
     before.open();

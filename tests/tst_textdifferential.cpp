@@ -79,102 +79,137 @@ struct ScriptState
     bool removedLast = false;
 };
 
-// One step of a script: what it does, shown when the two controls part ways.
-QString step(QRandomGenerator &random, Pair pair, ScriptState &state)
+void both(Pair pair, const std::function<void(QWidget *)> &action)
 {
-    TextControl &box = pair.box;
-    ReferenceControl &reference = pair.reference;
-    auto both = [&](const std::function<void(QWidget *)> &action) {
-        action(&box);
-        action(&reference);
-    };
+    action(&pair.box);
+    action(&pair.reference);
+}
+
+// Which kind of step comes next, 0 to 10, as step() numbers them.
+int nextKind(QRandomGenerator &random, ScriptState &state)
+{
     int kind = random.bounded(11);
     if (kind == 9 && state.removedLast)
         kind = 0;
     state.removedLast = state.removedLast && (kind == 4 || kind == 5 || kind == 8 || kind == 10);
     if (kind == 1 || kind == 2)
         state.removedLast = true;
-    switch (kind) {
-    case 0: {
-        // Key clicks can only name ASCII keys; other characters come in by pasting.
-        QString word = randomText(random, 1).remove(QLatin1Char('\n'));
-        word.removeIf([](QChar unit) {
-            return unit.unicode() > 0x7E;
-        });
-        if (word.isEmpty())
-            word = QStringLiteral("x");
-        both([&](QWidget *w) {
-            QTest::keyClicks(w, word);
-        });
-        return QStringLiteral("type \"%1\"").arg(word);
+    return kind;
+}
+
+QString typeWord(QRandomGenerator &random, Pair pair)
+{
+    // Key clicks can only name ASCII keys; other characters come in by pasting.
+    QString word = randomText(random, 1).remove(QLatin1Char('\n'));
+    word.removeIf([](QChar unit) {
+        return unit.unicode() > 0x7E;
+    });
+    if (word.isEmpty())
+        word = QStringLiteral("x");
+    both(pair, [&](QWidget *w) {
+        QTest::keyClicks(w, word);
+    });
+    return QStringLiteral("type \"%1\"").arg(word);
+}
+
+QString pressRepeatedly(QRandomGenerator &random, Pair pair, Qt::Key key, const char *name)
+{
+    const int count = 1 + random.bounded(4);
+    both(pair, [&](QWidget *w) {
+        for (int i = 0; i < count; ++i)
+            QTest::keyClick(w, key);
+    });
+    return QStringLiteral("%1 x%2").arg(name).arg(count);
+}
+
+QString moveCaret(QRandomGenerator &random, Pair pair, bool wrapped)
+{
+    // Rows and lines are the same only while nothing wraps.
+    const int count = int(std::size(Moves)) - (wrapped ? 4 : 0);
+    const Move move = Moves[random.bounded(count)];
+    const Qt::KeyboardModifiers modifiers
+        = move.modifiers | (random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);
+    both(pair, [&](QWidget *w) {
+        QTest::keyClick(w, move.key, modifiers);
+    });
+    return QStringLiteral("key %1 modifiers %2").arg(move.key).arg(int(modifiers));
+}
+
+QString selectSomewhere(QRandomGenerator &random, Pair pair)
+{
+    const int start = random.bounded(pair.box.textLength() + 1);
+    const int length = random.bounded(pair.box.textLength() - start + 1);
+    pair.box.setSelStart(start);
+    pair.box.setSelLength(length);
+    pair.reference.setSelStart(start);
+    pair.reference.setSelLength(length);
+    return QStringLiteral("select %1+%2").arg(start).arg(length);
+}
+
+QString pasteText(QRandomGenerator &random, Pair pair)
+{
+    const QString text = randomText(random, 1 + random.bounded(3));
+    QGuiApplication::clipboard()->setText(text);
+    pair.box.paste();
+    pair.reference.paste();
+    return QStringLiteral("paste \"%1\"").arg(text);
+}
+
+QString setSelectedText(QRandomGenerator &random, Pair pair)
+{
+    QString text = randomText(random, 1 + random.bounded(2));
+    text.replace(
+        QStringLiteral("\n"), random.bounded(2) ? QStringLiteral("\r\n") : QStringLiteral("\r"));
+    pair.box.setSelText(text);
+    pair.reference.setSelText(text);
+    return QStringLiteral("selText \"%1\"").arg(text);
+}
+
+QString cutOrCopy(QRandomGenerator &random, Pair pair)
+{
+    if (random.bounded(2)) {
+        pair.box.cut();
+        pair.reference.cut();
+        return QStringLiteral("cut");
     }
+    pair.box.copy();
+    pair.reference.copy();
+    return QStringLiteral("copy");
+}
+
+// One step of a script: what it does, shown when the two controls part ways.
+QString step(QRandomGenerator &random, Pair pair, ScriptState &state)
+{
+    switch (nextKind(random, state)) {
+    case 0:
+        return typeWord(random, pair);
     case 1:
-    case 2: {
-        const Qt::Key key = kind == 1 ? Qt::Key_Backspace : Qt::Key_Delete;
-        const int count = 1 + random.bounded(4);
-        both([&](QWidget *w) {
-            for (int i = 0; i < count; ++i)
-                QTest::keyClick(w, key);
-        });
-        return QStringLiteral("%1 x%2").arg(kind == 1 ? "backspace" : "delete").arg(count);
-    }
+        return pressRepeatedly(random, pair, Qt::Key_Backspace, "backspace");
+    case 2:
+        return pressRepeatedly(random, pair, Qt::Key_Delete, "delete");
     case 3:
-        both([](QWidget *w) {
+        both(pair, [](QWidget *w) {
             QTest::keyClick(w, Qt::Key_Return);
         });
         return QStringLiteral("enter");
-    case 4: {
-        // Rows and lines are the same only while nothing wraps.
-        const int count = int(std::size(Moves)) - (state.wrapped ? 4 : 0);
-        const Move move = Moves[random.bounded(count)];
-        const Qt::KeyboardModifiers modifiers
-            = move.modifiers | (random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);
-        both([&](QWidget *w) {
-            QTest::keyClick(w, move.key, modifiers);
-        });
-        return QStringLiteral("key %1 modifiers %2").arg(move.key).arg(int(modifiers));
-    }
-    case 5: {
-        const int start = random.bounded(box.textLength() + 1);
-        const int length = random.bounded(box.textLength() - start + 1);
-        box.setSelStart(start);
-        box.setSelLength(length);
-        reference.setSelStart(start);
-        reference.setSelLength(length);
-        return QStringLiteral("select %1+%2").arg(start).arg(length);
-    }
-    case 6: {
-        const QString text = randomText(random, 1 + random.bounded(3));
-        QGuiApplication::clipboard()->setText(text);
-        box.paste();
-        reference.paste();
-        return QStringLiteral("paste \"%1\"").arg(text);
-    }
-    case 7: {
-        QString text = randomText(random, 1 + random.bounded(2));
-        text.replace(QStringLiteral("\n"),
-            random.bounded(2) ? QStringLiteral("\r\n") : QStringLiteral("\r"));
-        box.setSelText(text);
-        reference.setSelText(text);
-        return QStringLiteral("selText \"%1\"").arg(text);
-    }
+    case 4:
+        return moveCaret(random, pair, state.wrapped);
+    case 5:
+        return selectSomewhere(random, pair);
+    case 6:
+        return pasteText(random, pair);
+    case 7:
+        return setSelectedText(random, pair);
     case 8:
-        if (random.bounded(2)) {
-            box.cut();
-            reference.cut();
-            return QStringLiteral("cut");
-        }
-        box.copy();
-        reference.copy();
-        return QStringLiteral("copy");
+        return cutOrCopy(random, pair);
     case 9:
-        box.undoLastEdit();
-        reference.undoLastEdit();
+        pair.box.undoLastEdit();
+        pair.reference.undoLastEdit();
         return QStringLiteral("undo");
     default:
         state.wrapped = !state.wrapped;
-        box.setWordWrap(state.wrapped);
-        reference.setWordWrap(state.wrapped);
+        pair.box.setWordWrap(state.wrapped);
+        pair.reference.setWordWrap(state.wrapped);
         return QStringLiteral("word wrap %1").arg(state.wrapped);
     }
 }

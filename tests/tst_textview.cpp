@@ -45,6 +45,10 @@ private Q_SLOTS:
 
 private:
     QString numberedLines(int count) const;
+    void editSomewhere(QRandomGenerator &random);
+    void compareNearTheCaret(TextControl &fresh, int caret, int &compared);
+    int pressAt(int position, Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+    void checkWrappedRows(int top, int rowHeight);
     static bool hasSelectionClipboard();
     std::unique_ptr<QWidget> m_window;
     TextControl *m_box = nullptr;
@@ -411,18 +415,89 @@ void TestTextView::pastingWhileComposingStartsTheCompositionAgain()
     QCOMPARE(m_box->cursorRect(3).left(), m_box->cursorRect(0).left() + qRound(3 * m_advance));
 }
 
-// Lines that an edit did not touch keep their layouts, renumbered when lines came or went. The
-// caret's neighbourhood must then look exactly as in a control given the same text afresh.
-void TestTextView::editsKeepEveryLineInItsPlace()
+// A random edit at a random place, which the view has shown first: what it has laid out so far
+// is what an edit could leave stale.
+void TestTextView::editSomewhere(QRandomGenerator &random)
 {
-    QRandomGenerator random(2611);
-    const QStringList words = { QStringLiteral("a"),
+    static const QStringList words = { QStringLiteral("a"),
         QStringLiteral("wide"),
         QStringLiteral("\n"),
         QStringLiteral("wrapping words "),
         QStringLiteral("\n\n"),
         QStringLiteral("xyz"),
         QStringLiteral("\u05E9\u05DC\u05D5\u05DD") };
+    const int length = m_box->textLength();
+    const int at = random.bounded(length + 1);
+    m_box->showPosition(at);
+    m_box->viewport()->repaint();
+    switch (random.bounded(4)) {
+    case 0:
+        m_box->select(at, at);
+        m_box->setSelText(words.at(random.bounded(words.size())));
+        break;
+    case 1:
+        m_box->select(at, std::min(length, at + random.bounded(60)));
+        m_box->setSelText(random.bounded(2) ? QString() : words.at(random.bounded(words.size())));
+        break;
+    case 2:
+        m_box->select(at, at);
+        QTest::keyClick(m_box, random.bounded(2) ? Qt::Key_Backspace : Qt::Key_Delete);
+        break;
+    default:
+        m_box->undoLastEdit();
+        break;
+    }
+}
+
+namespace {
+
+// The ends and the middle of the line, and every 97th position of it near the caret.
+QList<qsizetype> positionsToCompare(const TextStorage &text, qsizetype line, qsizetype caret)
+{
+    const qsizetype start = text.lineStart(line);
+    const qsizetype end = text.lineEnd(line);
+    QList<qsizetype> positions = { start, (start + end) / 2, end };
+    for (qsizetype near = std::max<qsizetype>(start, caret - 1500);
+         near <= std::min<qsizetype>(end, caret + 1500);
+         near += 97)
+        positions.append(near);
+    return positions;
+}
+
+} // namespace
+
+// Where positions on the lines around the caret are shown, measured from the caret, against
+// where fresh shows them, counting the positions compared.
+void TestTextView::compareNearTheCaret(TextControl &fresh, int caret, int &compared)
+{
+    const auto inView = [this](const QRect &rect) {
+        return rect.top() >= 0 && rect.bottom() < m_box->viewport()->height();
+    };
+    const TextStorage &text = m_box->storage();
+    const qsizetype caretLine = text.lineOf(caret);
+    const QPoint origin = m_box->cursorRect(caret).topLeft();
+    const QPoint freshOrigin = fresh.cursorRect(caret).topLeft();
+    for (qsizetype line = std::max<qsizetype>(0, caretLine - 8);
+         line <= std::min(text.lineCount() - 1, caretLine + 8);
+         ++line) {
+        for (const qsizetype position : positionsToCompare(text, line, caret)) {
+            const QRect shown = m_box->cursorRect(int(position));
+            const QRect expected = fresh.cursorRect(int(position));
+            // Rows outside the view have no place to compare; each control scrolled only
+            // as far as its caret needed.
+            if (!inView(shown) || !inView(expected))
+                continue;
+            QCOMPARE(shown.topLeft() - origin, expected.topLeft() - freshOrigin);
+            ++compared;
+        }
+    }
+}
+
+// Lines that an edit did not touch keep their layouts, renumbered when lines came or went. The
+// caret's neighbourhood must then look exactly as in a control given the same text afresh.
+void TestTextView::editsKeepEveryLineInItsPlace()
+{
+    QRandomGenerator random(2611);
     QStringList lines;
     for (int line = 0; line < 80; ++line)
         lines << QStringLiteral("line %1 ").arg(line).repeated(1 + line % 9);
@@ -435,67 +510,20 @@ void TestTextView::editsKeepEveryLineInItsPlace()
     fresh.setGeometry(m_box->geometry());
     fresh.setControlFont(m_box->controlFont());
     fresh.show();
-    const auto inView = [this](const QRect &rect) {
-        return rect.top() >= 0 && rect.bottom() < m_box->viewport()->height();
-    };
     int compared = 0;
     for (int step = 0; step < 300; ++step) {
         if (step == 150) {
             m_box->setWordWrap(true);
             fresh.setWordWrap(true);
         }
-        const int length = m_box->textLength();
-        const int at = random.bounded(length + 1);
-        // What the view has laid out so far is what an edit could leave stale.
-        m_box->showPosition(at);
-        m_box->viewport()->repaint();
-        switch (random.bounded(4)) {
-        case 0:
-            m_box->select(at, at);
-            m_box->setSelText(words.at(random.bounded(words.size())));
-            break;
-        case 1:
-            m_box->select(at, std::min(length, at + random.bounded(60)));
-            m_box->setSelText(
-                random.bounded(2) ? QString() : words.at(random.bounded(words.size())));
-            break;
-        case 2:
-            m_box->select(at, at);
-            QTest::keyClick(m_box, random.bounded(2) ? Qt::Key_Backspace : Qt::Key_Delete);
-            break;
-        default:
-            m_box->undoLastEdit();
-            break;
-        }
+        editSomewhere(random);
         const int caret = m_box->caretPosition();
         m_box->showPosition(caret);
         fresh.setText(m_box->text());
         fresh.showPosition(caret);
-        const TextStorage &text = m_box->storage();
-        const qsizetype caretLine = text.lineOf(caret);
-        const QPoint origin = m_box->cursorRect(caret).topLeft();
-        const QPoint freshOrigin = fresh.cursorRect(caret).topLeft();
-        for (qsizetype line = std::max<qsizetype>(0, caretLine - 8);
-             line <= std::min(text.lineCount() - 1, caretLine + 8);
-             ++line) {
-            const qsizetype start = text.lineStart(line);
-            const qsizetype end = text.lineEnd(line);
-            QList<qsizetype> positions = { start, (start + end) / 2, end };
-            for (qsizetype near = std::max<qsizetype>(start, caret - 1500);
-                 near <= std::min<qsizetype>(end, caret + 1500);
-                 near += 97)
-                positions.append(near);
-            for (const qsizetype position : std::as_const(positions)) {
-                const QRect shown = m_box->cursorRect(int(position));
-                const QRect expected = fresh.cursorRect(int(position));
-                // Rows outside the view have no place to compare; each control scrolled only
-                // as far as its caret needed.
-                if (!inView(shown) || !inView(expected))
-                    continue;
-                QCOMPARE(shown.topLeft() - origin, expected.topLeft() - freshOrigin);
-                ++compared;
-            }
-        }
+        compareNearTheCaret(fresh, caret, compared);
+        if (QTest::currentTestFailed())
+            return;
     }
     QVERIFY(compared > 3000);
 }
@@ -561,11 +589,6 @@ void TestTextView::longLinesAreShownInRowsOfTheirOwn()
 
     // Keys go by those rows; the end of a row is before its last character, since the
     // position after it is the start of the next row.
-    const auto pressAt = [this](int position, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        m_box->select(position, position);
-        QTest::keyClick(m_box, key, modifiers);
-        return m_box->caretPosition();
-    };
     QCOMPARE(pressAt(5, Qt::Key_End), 499);
     QCOMPARE(pressAt(499, Qt::Key_Right), 501);
     QCOMPARE(pressAt(501, Qt::Key_Left), 499);
@@ -593,7 +616,13 @@ void TestTextView::longLinesAreShownInRowsOfTheirOwn()
     QVERIFY(surrounding.size() <= 2001);
     QCOMPARE(surrounding.mid(inSurrounding - 3, 6), m_box->text().mid(12000 - 3, 6));
 
-    // Wrapped, the rows hold as many characters as fit the width, and every one is reachable.
+    checkWrappedRows(typedTop, rowHeight);
+}
+
+// Wrapped, the rows of a long line hold as many characters as fit the width, and every one
+// is reachable; top is where the line's first row is shown once scrolled to it.
+void TestTextView::checkWrappedRows(int top, int rowHeight)
+{
     m_box->setWordWrap(true);
     QTest::keyClick(m_box, Qt::Key_End, Qt::ControlModifier);
     QCOMPARE(m_box->caretPosition(), m_box->textLength());
@@ -604,18 +633,20 @@ void TestTextView::longLinesAreShownInRowsOfTheirOwn()
     for (int position = 0; position < 600; ++position) {
         const QRect caret = m_box->cursorRect(position);
         QVERIFY(caret.left() < width);
-        rows = std::max(rows, (caret.top() - typedTop) / rowHeight + 1);
+        rows = std::max(rows, (caret.top() - top) / rowHeight + 1);
     }
     QVERIFY(rows >= 600 / (width / int(m_advance)));
 }
 
+int TestTextView::pressAt(int position, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    m_box->select(position, position);
+    QTest::keyClick(m_box, key, modifiers);
+    return m_box->caretPosition();
+}
+
 void TestTextView::rowsOfLongLinesKeepCharactersWhole()
 {
-    const auto pressAt = [this](int position, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        m_box->select(position, position);
-        QTest::keyClick(m_box, key, modifiers);
-        return m_box->caretPosition();
-    };
     // A letter and its accent where the first two rows meet go to the first.
     m_box->setText(QString(499, QLatin1Char('x')) + QStringLiteral("e\u0301")
         + QString(24500, QLatin1Char('y')));
