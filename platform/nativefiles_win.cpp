@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QStorageInfo>
-#include <QTimeZone>
 
 #include <algorithm>
 
@@ -16,7 +15,7 @@ FileStamp stampOf(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         return FileStamp();
-    const qint64 modified = info.lastModified(QTimeZone::UTC).toMSecsSinceEpoch();
+    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
     return { true, 0, 0, info.size(), modified / 1000, modified % 1000 * 1000000 };
 }
 
