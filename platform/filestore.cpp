@@ -10,6 +10,9 @@
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <new>
 
 using nativefiles::ProgressStep;
@@ -130,38 +133,128 @@ MaybeFailure unwritable(const QString &path, const QFileInfo &info)
     return std::nullopt;
 }
 
-// Makes each part on a thread of its own while the part before it is written, so that making
-// and writing overlap. Two buffers take turns, so no memory is new after the first two parts.
+Result<bool> makePart(const FileStore::PartSource &source, QByteArray &part)
+{
+    part.resize(0);
+    try {
+        return source(part);
+    } catch (const std::bad_alloc &) {
+        return outOfMemoryFailure();
+    }
+}
+
+// Two buffers pass between a thread that makes the parts and the one that writes them, so that
+// making and writing overlap and no memory is new after the first two parts. The maker stays
+// on its own core for the whole file: a thread started for each part would begin on the
+// writer's core and make little of its part until the system moved it.
+class PartPipe
+{
+public:
+    explicit PartPipe(const FileStore::PartSource &source)
+        : m_source(source)
+    { }
+
+    // Fills the slots in turn, each once the writer has emptied it, until the source ends.
+    void makeAll()
+    {
+        for (int n = 0;; n = 1 - n) {
+            Slot &slot = m_slots[n];
+            {
+                std::unique_lock<std::mutex> held(m_lock);
+                m_changed.wait(held, [&] {
+                    return !slot.full || m_stopped;
+                });
+                if (m_stopped)
+                    return;
+            }
+            // The writer leaves an empty slot alone, so it is filled without the lock.
+            Result<bool> more = false;
+            std::exception_ptr thrown;
+            try {
+                more = makePart(m_source, slot.bytes);
+            } catch (...) {
+                // Carried to the writer, which would otherwise wait for this slot for ever.
+                thrown = std::current_exception();
+            }
+            const std::lock_guard<std::mutex> held(m_lock);
+            slot.thrown = thrown;
+            slot.more = more;
+            slot.full = true;
+            m_changed.notify_all();
+            if (!more.ok() || !more.value())
+                return;
+        }
+    }
+
+    MaybeFailure writeAll(const std::function<MaybeFailure(const QByteArray &)> &write)
+    {
+        for (int n = 0;; n = 1 - n) {
+            Slot &slot = m_slots[n];
+            {
+                std::unique_lock<std::mutex> held(m_lock);
+                m_changed.wait(held, [&] {
+                    return slot.full;
+                });
+            }
+            if (slot.thrown)
+                std::rethrow_exception(slot.thrown);
+            if (!slot.more.ok())
+                return stop(slot.more.failure());
+            if (const MaybeFailure failed = write(slot.bytes))
+                return stop(*failed);
+            if (!slot.more.value())
+                return std::nullopt;
+            const std::lock_guard<std::mutex> held(m_lock);
+            slot.full = false;
+            m_changed.notify_all();
+        }
+    }
+
+private:
+    struct Slot
+    {
+        QByteArray bytes;
+        Result<bool> more = true;
+        std::exception_ptr thrown;
+        bool full = false;
+    };
+
+    MaybeFailure stop(const Failure &failure)
+    {
+        const std::lock_guard<std::mutex> held(m_lock);
+        m_stopped = true;
+        m_changed.notify_all();
+        return failure;
+    }
+
+    const FileStore::PartSource &m_source;
+    Slot m_slots[2];
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_stopped = false;
+};
+
 MaybeFailure pipeParts(const FileStore::PartSource &source,
     const std::function<MaybeFailure(const QByteArray &)> &write)
 {
-    QByteArray parts[2];
-    const auto make = [&source](QByteArray &part) -> Result<bool> {
-        part.resize(0);
-        try {
-            return source(part);
-        } catch (const std::bad_alloc &) {
-            return outOfMemoryFailure();
-        }
-    };
-    Result<bool> more = make(parts[0]);
-    for (int current = 0;; current = 1 - current) {
+    PartPipe pipe(source);
+    std::optional<std::future<void>> maker = tryStart([&pipe] {
+        pipe.makeAll();
+    });
+    if (maker) {
+        const MaybeFailure failed = pipe.writeAll(write);
+        maker->get();
+        return failed;
+    }
+    // Without a second thread each part is made, then written.
+    QByteArray part;
+    for (;;) {
+        const Result<bool> more = makePart(source, part);
         if (!more.ok())
             return more.failure();
-        const bool last = !more.value();
-        std::future<Result<bool>> next;
-        if (!last) {
-            next = startOrRun([&make, &part = parts[1 - current]] {
-                return make(part);
-            });
-        }
-        // A failed write still waits for the part being made, which uses the buffers.
-        const MaybeFailure failed = write(parts[current]);
-        if (next.valid())
-            more = next.get();
-        if (failed)
+        if (const MaybeFailure failed = write(part))
             return failed;
-        if (last)
+        if (!more.value())
             return std::nullopt;
     }
 }
