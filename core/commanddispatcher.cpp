@@ -146,8 +146,7 @@ MaybeFailure CommandDispatcher::readDocumentFile(const QString &path, DocumentRe
     LoadedDocument &document = read.value();
     m_textBox.setText(std::move(document.text));
     m_textBox.setSelStart(0);
-    m_state.adopt(path, document.format);
-    m_state.setDiskStamp(m_files.stamp(path));
+    m_state.adopt(path, document.format, m_files.stamp(path));
     return std::nullopt;
 }
 
@@ -159,8 +158,7 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::saveDocument()
         return Outcome::Stopped;
     if (MaybeFailure failure = writeDocumentFile(m_state.CurrentFile()))
         return *failure;
-    m_state.setTextChanged(false);
-    m_state.setDiskStamp(m_files.stamp(m_state.CurrentFile()));
+    m_state.setSaved(m_files.stamp(m_state.CurrentFile()));
     return Outcome::Completed;
 }
 
@@ -188,8 +186,7 @@ Result<CommandDispatcher::Outcome> CommandDispatcher::saveToChosenFile()
     if (MaybeFailure failure = writeDocumentFile(path))
         return *failure;
     // The text keeps the encoding and line ends it was read with.
-    m_state.adopt(path, m_state.format());
-    m_state.setDiskStamp(m_files.stamp(path));
+    m_state.adopt(path, m_state.format(), m_files.stamp(path));
     return Outcome::Completed;
 }
 

@@ -5,11 +5,11 @@ QString DocumentState::untitledTitle()
     return QStringLiteral("OmrikNote (Untitled)");
 }
 
-void DocumentState::adopt(const QString &path, const DocumentFormat &format)
+void DocumentState::adopt(const QString &path, const DocumentFormat &format, const FileStamp &stamp)
 {
     m_currentFile = path;
     m_format = format;
-    m_diskStamp = FileStamp();
+    m_diskStamp = stamp;
     m_textChanged = false;
     setTitle(
         path.isEmpty() ? untitledTitle() : QStringLiteral("OmrikNote (") + path + QLatin1Char(')'));

@@ -15,8 +15,9 @@ public:
     static QString untitledTitle();
 
     // Makes the document at `path` (empty: an untitled one), stored in `format`, the one in
-    // the window: the title names it and it counts as unchanged.
-    void adopt(const QString &path, const DocumentFormat &format);
+    // the window: the title names it and it counts as unchanged. stamp is what the file on disk
+    // was when the document was read from it or written to it.
+    void adopt(const QString &path, const DocumentFormat &format, const FileStamp &stamp = {});
 
     QString CurrentFile() const { return m_currentFile; }
     bool TextChanged() const { return m_textChanged; }
@@ -25,10 +26,14 @@ public:
     void setTextChanged(bool changed) { m_textChanged = changed; }
     DocumentFormat format() const { return m_format; }
     QString title() const { return m_title; }
-    // What the file on disk was when the document was last read from it or written to it;
-    // nothing for a document that has no file.
+    // Nothing for a document that has no file.
     const FileStamp &diskStamp() const { return m_diskStamp; }
-    void setDiskStamp(const FileStamp &stamp) { m_diskStamp = stamp; }
+    // Saving in place makes the file another one on disk, but not another document.
+    void setSaved(const FileStamp &stamp)
+    {
+        m_textChanged = false;
+        m_diskStamp = stamp;
+    }
 
     QString saveChangesPrompt() const;
 

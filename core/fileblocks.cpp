@@ -1,5 +1,7 @@
 #include "core/fileblocks.h"
 
+#include "core/fileencoding.h"
+
 #include <algorithm>
 
 qsizetype utf8Border(const char *bytes, qsizetype at, qsizetype limit)
@@ -22,7 +24,7 @@ qsizetype utf8Seam(const char *bytes, qsizetype from, qsizetype to)
 Utf16Units::Utf16Units(const QByteArray &bytes)
     : bytes(bytes.constData() + 2)
     , count((bytes.size() - 2) / 2)
-    , littleEndian(bytes.startsWith("\xFF\xFE"))
+    , littleEndian(bytes.startsWith(Utf16LeBom))
 { }
 
 qsizetype Utf16Units::seam() const

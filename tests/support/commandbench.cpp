@@ -1,4 +1,5 @@
 #include "tests/support/commandbench.h"
+#include "tests/support/testenvironment.h"
 
 #include <QFile>
 #include <QtTest>
@@ -14,16 +15,12 @@ CommandBench::CommandBench(std::unique_ptr<FileStore> store)
 
 QString CommandBench::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    QFile file(path(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot prepare test file");
-    return file.fileName();
+    return writeTestFile(path(name), bytes);
 }
 
 QByteArray CommandBench::readFile(const QString &name) const
 {
-    QFile file(path(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return readTestFile(path(name));
 }
 
 void CommandBench::setUnchangedText(const QString &newText)

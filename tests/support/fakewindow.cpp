@@ -1,4 +1,5 @@
 #include "tests/support/fakewindow.h"
+#include "tests/support/testenvironment.h"
 
 #include "engine/textcontrol.h"
 
@@ -43,16 +44,12 @@ FakeWindow::FakeWindow(std::unique_ptr<FileStore> files)
 
 QString FakeWindow::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    QFile file(path(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot prepare test file");
-    return file.fileName();
+    return writeTestFile(path(name), bytes);
 }
 
 QByteArray FakeWindow::readFile(const QString &name) const
 {
-    QFile file(path(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return readTestFile(path(name));
 }
 
 void FakeWindow::type(const QString &text)

@@ -4,7 +4,8 @@
 
 #include <QThread>
 
-// The disk's files, each read and write taking a while and telling its progress as it goes.
+// The disk's files, each read and write taking a while: a read tells its progress as it goes,
+// a write leaves that to the parts it is given.
 class SlowFileStore : public DiskFileStore
 {
 public:

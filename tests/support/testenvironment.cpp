@@ -1,6 +1,7 @@
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
@@ -32,4 +33,18 @@ bool runningAsRoot()
 #else
     return false;
 #endif
+}
+
+QString writeTestFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot prepare test file");
+    return file.fileName();
+}
+
+QByteArray readTestFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }

@@ -15,6 +15,11 @@ private:
     QTemporaryDir m_home;
 };
 
+// A file that a test prepares, or reads back; a file that cannot be prepared ends the test
+// program, and one that is missing reads as "<missing>".
+QString writeTestFile(const QString &path, const QByteArray &bytes);
+QByteArray readTestFile(const QString &path);
+
 // Root passes every permission check and may mount file systems; tests that depend on either
 // ask first.
 bool runningAsRoot();
