@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 // Bytes on disk <-> the editor's text. This is the one place that knows encodings and line
 // endings; it touches no file and shows nothing.
@@ -18,18 +19,31 @@ enum class TextEncoding {
     Utf16LeBom,
     Utf16BeBom,
     Windows1252, // every byte value maps to a character and back, so any file survives
+    Utf8, // no byte-order mark, where the system code page is another one (Windows)
+    Legacy, // a pre-Unicode encoding a detector named and the file's bytes proved
 };
 
 enum class LineEnding { CrLf, Lf, Cr };
 
 struct DocumentFormat
 {
-    TextEncoding encoding = TextEncoding::System;
-    LineEnding lineEnding = LineEnding::CrLf;
+    DocumentFormat(TextEncoding encoding = TextEncoding::System,
+        LineEnding lineEnding = LineEnding::CrLf,
+        QByteArray legacyName = QByteArray())
+        : encoding(encoding)
+        , lineEnding(lineEnding)
+        , legacyName(std::move(legacyName))
+    { }
+
+    TextEncoding encoding;
+    LineEnding lineEnding;
+    // Of a Legacy encoding, the name Qt's converter knows it by.
+    QByteArray legacyName;
 
     bool operator==(const DocumentFormat &other) const
     {
-        return encoding == other.encoding && lineEnding == other.lineEnding;
+        return encoding == other.encoding && lineEnding == other.lineEnding
+            && legacyName == other.legacyName;
     }
 };
 

@@ -170,5 +170,6 @@ LoadedDocument loadDocument(QByteArray bytes, Progress *progress)
     }
     bytes = QByteArray();
     const LineEnding ending = firstLineEnding(QStringView(characters.text), u'\r', u'\n');
-    return { loadDecoded(std::move(characters.text), ending), { encoding, ending } };
+    return { loadDecoded(std::move(characters.text), ending),
+        { encoding, ending, characters.legacyName } };
 }

@@ -63,7 +63,7 @@ public:
     {
         if (m_pending.isEmpty())
             return true;
-        const std::optional<QByteArray> part = encodeCharacters(m_pending, m_format.encoding);
+        const std::optional<QByteArray> part = encodeCharacters(m_pending, m_format);
         m_pending.clear();
         if (!part)
             return false;

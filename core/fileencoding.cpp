@@ -1,6 +1,7 @@
 #include "core/fileencoding.h"
 
 #include "core/fileblocks.h"
+#include "core/legacyencoding.h"
 #include "core/windows1252.h"
 #include "kernels/textkernels.h"
 #include "platform/systemconventions.h"
@@ -104,7 +105,7 @@ bool holdsUtf16(const QByteArray &bytes)
 
 bool isUtf8(TextEncoding encoding)
 {
-    return encoding == TextEncoding::Utf8Bom
+    return encoding == TextEncoding::Utf8Bom || encoding == TextEncoding::Utf8
         || (encoding == TextEncoding::System && systemCodePageIsUtf8());
 }
 
@@ -124,6 +125,8 @@ QByteArray byteOrderMark(TextEncoding encoding)
         return Utf16BeBom;
     case TextEncoding::System:
     case TextEncoding::Windows1252:
+    case TextEncoding::Utf8:
+    case TextEncoding::Legacy:
         break;
     }
     return QByteArray();
@@ -138,12 +141,13 @@ std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByte
     return text;
 }
 
-std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding encoding)
+std::optional<QByteArray> encodeCharacters(const QString &text, const DocumentFormat &format)
 {
-    switch (encoding) {
+    switch (format.encoding) {
     case TextEncoding::System:
         return encodeSystem(text);
     case TextEncoding::Utf8Bom:
+    case TextEncoding::Utf8:
         return encodeStrictly(QStringConverter::Utf8, text);
     case TextEncoding::Utf16LeBom:
         return encodeStrictly(QStringConverter::Utf16LE, text);
@@ -151,6 +155,8 @@ std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding enc
         return encodeStrictly(QStringConverter::Utf16BE, text);
     case TextEncoding::Windows1252:
         return encodeWindows1252(text);
+    case TextEncoding::Legacy:
+        return encodeLegacyText(text, format.legacyName);
     }
     return std::nullopt;
 }
@@ -158,17 +164,23 @@ std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding enc
 Characters readCharacters(const QByteArray &bytes)
 {
     if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size()))
-        return { TextEncoding::Utf8Bom, QString() };
+        return { TextEncoding::Utf8Bom, {}, QString() };
     if (holdsUtf16(bytes))
         return { bytes.startsWith(Utf16LeBom) ? TextEncoding::Utf16LeBom : TextEncoding::Utf16BeBom,
+            {},
             QString() };
-    if (systemCodePageIsUtf8() && isValidUtf8(bytes, 0))
-        return { TextEncoding::System, QString() };
-    if (!systemCodePageIsUtf8()) {
+    if (systemCodePageIsUtf8()) {
+        if (isValidUtf8(bytes, 0))
+            return { TextEncoding::System, {}, QString() };
+        if (std::optional<LegacyText> legacy = readLegacyText(bytes))
+            return { TextEncoding::Legacy, legacy->encoding, std::move(legacy->text) };
+    } else {
+        if (!kernels::isAscii(bytes.constData(), bytes.size()) && isValidUtf8(bytes, 0))
+            return { TextEncoding::Utf8, {}, QString() };
         if (std::optional<QString> text = decodeSystem(bytes))
-            return { TextEncoding::System, *text };
+            return { TextEncoding::System, {}, *text };
     }
-    return { TextEncoding::Windows1252, QString() };
+    return { TextEncoding::Windows1252, {}, QString() };
 }
 
 bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format)

@@ -24,19 +24,23 @@ std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByte
 
 // The characters without the byte-order mark. Each encoding encodes a character at a time, so
 // a text can be encoded in parts as long as no part splits a surrogate pair.
-std::optional<QByteArray> encodeCharacters(const QString &text, TextEncoding encoding);
+std::optional<QByteArray> encodeCharacters(const QString &text, const DocumentFormat &format);
 
 struct Characters
 {
     TextEncoding encoding = TextEncoding::System;
+    QByteArray legacyName;
     // The decoded text, byte-order mark left out; none for UTF-8, UTF-16 and Windows-1252,
     // which are converted where they were read.
     QString text;
 };
 
 // How a file's bytes are read, decided in this one place: by a byte-order mark when what
-// follows it is valid in that encoding, else in the system code page when every byte is valid
-// there, else as Windows-1252, which takes any bytes.
+// follows it is valid in that encoding; else as UTF-8 when every byte is valid there (on
+// Windows only when some character is not ASCII, since ASCII is the same in the ANSI code
+// page); else in the system code page where that is not UTF-8 and every byte is valid in it;
+// else, where it is UTF-8, in the legacy encoding a detector names and the bytes prove; else
+// as Windows-1252, which takes any bytes.
 Characters readCharacters(const QByteArray &bytes);
 
 // Windows-1252 text that starts like a UTF-16 byte-order mark can, once its line endings are

@@ -61,11 +61,12 @@ std::optional<QString> decodeExactly(QStringConverter::Encoding encoding, QByteA
 }
 
 // The file's characters as they are, line ends included.
-QString fileCharacters(const QByteArray &bytes, TextEncoding encoding)
+QString fileCharacters(const QByteArray &bytes, const DocumentFormat &format)
 {
     std::optional<QString> text;
-    switch (encoding) {
+    switch (format.encoding) {
     case TextEncoding::System:
+    case TextEncoding::Utf8:
         text = decodeExactly(QStringConverter::Utf8, bytes);
         break;
     case TextEncoding::Utf8Bom:
@@ -80,6 +81,13 @@ QString fileCharacters(const QByteArray &bytes, TextEncoding encoding)
     case TextEncoding::Windows1252:
         text = decodeWindows1252(bytes);
         break;
+    case TextEncoding::Legacy: {
+        QStringDecoder decoder(format.legacyName.constData(), QStringConverter::Flag::Stateless);
+        text = decoder.decode(bytes);
+        if (decoder.hasError())
+            text.reset();
+        break;
+    }
     }
     if (!text)
         fail("the file does not decode in the encoding it was read in");
@@ -161,10 +169,11 @@ std::optional<QByteArray> encodeExactly(QStringConverter::Encoding encoding, con
     return bytes;
 }
 
-std::optional<QByteArray> fileBytes(const QString &characters, TextEncoding encoding)
+std::optional<QByteArray> fileBytes(const QString &characters, const DocumentFormat &format)
 {
-    switch (encoding) {
+    switch (format.encoding) {
     case TextEncoding::System:
+    case TextEncoding::Utf8:
         return encodeExactly(QStringConverter::Utf8, characters);
     case TextEncoding::Utf8Bom:
         if (auto bytes = encodeExactly(QStringConverter::Utf8, characters))
@@ -180,6 +189,15 @@ std::optional<QByteArray> fileBytes(const QString &characters, TextEncoding enco
         return std::nullopt;
     case TextEncoding::Windows1252:
         return encodeWindows1252(characters);
+    case TextEncoding::Legacy: {
+        // A character the encoding lacks must fail the save, even where the converter has a
+        // similar one to put in its place.
+        QStringEncoder encoder(format.legacyName.constData(), QStringConverter::Flag::Stateless);
+        QByteArray bytes = encoder.encode(characters);
+        if (encoder.hasError() || fileCharacters(bytes, format) != characters)
+            return std::nullopt;
+        return bytes;
+    }
     }
     return std::nullopt;
 }
@@ -214,7 +232,7 @@ std::optional<QByteArray> save(
 {
     const Result<QByteArray> written = encodeDocument(storage, format);
     const std::optional<QByteArray> expected
-        = fileBytes(savedCharacters(plain, format.lineEnding), format.encoding);
+        = fileBytes(savedCharacters(plain, format.lineEnding), format);
     if (!written.ok()) {
         const int number = written.failure().number;
         if (number == FailureNumber::UnencodableText && !expected)
@@ -240,7 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     LoadedDocument loaded = loadDocument(bytes);
     const DocumentFormat format = loaded.format;
-    PlainText plain = plainText(fileCharacters(bytes, format.encoding));
+    PlainText plain = plainText(fileCharacters(bytes, format));
     TextEditingModel model;
     model.setText(std::move(loaded.text));
     if (model.storage().toString() != plain.text)
@@ -284,7 +302,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const LoadedDocument reread = loadDocument(*saved);
     // Edits can make a file read in another encoding, as any such file is; its bytes must
     // still come back as they were saved.
-    if (reread.format.encoding == format.encoding) {
+    if (reread.format.encoding == format.encoding
+        && reread.format.legacyName == format.legacyName) {
         QString text = savedCharacters(plain, format.lineEnding);
         if (reread.text.toString() != plainText(text).text)
             fail("the saved file reads back as other text");
