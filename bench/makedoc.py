@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Writes a deterministic CR LF text document of a given size for the load benchmark.
 
-Usage: makedoc.py SIZE_MB FOLDER  -> prints the path of FOLDER/bench-<SIZE>MB.txt
+Usage: makedoc.py SIZE_MB FOLDER [LANGUAGE]  -> prints the path of FOLDER/bench-<SIZE>MB.txt
+
+LANGUAGE is english (ASCII, the default), french (Windows-1252, with accented letters) or
+russian (Windows-1251); the last two are written to bench-<SIZE>MB-<LANGUAGE>.txt.
 
 1 MB here is 1 MiB (1,048,576 bytes), so "100 MB" is exactly the size at which some
 editors start to refuse a file. The same seed always gives the same bytes, so a cached
@@ -28,14 +31,30 @@ old year off come since against go came right used take three small window lette
 river morning evening question answer number water paper country house school family city
 account report market history system program office public market friend interest reason
 """.split()
+# Words of the two legacy documents, about one in three with a letter beyond ASCII for the
+# French one, as in real French prose; every Russian letter is beyond it.
+FRENCH = """
+le la les de des du un une et est en que qui dans pour pas sur au avec il elle nous vous
+été élève où très déjà français façade garçon hôtel forêt même père mère noël naïf âge
+côté château bientôt fenêtre théâtre après première système année lumière rivière école
+jardin matin soir question réponse nombre eau papier pays maison famille ville marché
+""".split()
+RUSSIAN = """
+и в не на я что он с как а то все она так его но да ты к у же вы за бы по только ее мне
+было вот от меня еще нет о из ему теперь когда даже ну вдруг ли если уже или ни быть был
+него до вас нибудь опять уж вам ведь там потом себя ничего ей может они тут где есть надо
+окно письмо сад река утро вечер вопрос ответ число вода бумага страна дом школа семья город
+""".split()
+LANGUAGES = {"english": (WORDS, "ascii"), "french": (FRENCH, "cp1252"),
+             "russian": (RUSSIAN, "cp1251")}
 PUNCTUATION = [".", ".", ".", ",", ",", ",", ";", ":", "?", "!"]
 
 
-def line(rng):
+def line(rng, words=WORDS):
     target = rng.randint(10, 120)
     text = ""
     while True:
-        word = rng.choice(WORDS)
+        word = rng.choice(words)
         if not text or text[-1] in ".?!":
             word = word.capitalize()
         if rng.random() < 0.12:
@@ -46,8 +65,10 @@ def line(rng):
         text = longer[:120]
 
 
-def write(size_mb, folder):
-    path = os.path.join(folder, f"bench-{size_mb}MB.txt")
+def write(size_mb, folder, language="english"):
+    words, encoding = LANGUAGES[language]
+    suffix = "" if language == "english" else f"-{language}"
+    path = os.path.join(folder, f"bench-{size_mb}MB{suffix}.txt")
     wanted = size_mb * MIB
     if os.path.isfile(path) and os.path.getsize(path) == wanted:
         return path
@@ -59,7 +80,7 @@ def write(size_mb, folder):
         chunk = []
         chunk_size = 0
         while written + chunk_size < wanted:
-            data = (line(rng) + "\r\n").encode("ascii")
+            data = (line(rng, words) + "\r\n").encode(encoding)
             chunk.append(data)
             chunk_size += len(data)
             if chunk_size > MIB and written + chunk_size < wanted:
@@ -76,6 +97,6 @@ def write(size_mb, folder):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
-        sys.exit("usage: makedoc.py SIZE_MB FOLDER")
-    print(write(int(sys.argv[1]), sys.argv[2]))
+    if len(sys.argv) not in (3, 4) or (len(sys.argv) == 4 and sys.argv[3] not in LANGUAGES):
+        sys.exit("usage: makedoc.py SIZE_MB FOLDER [english|french|russian]")
+    print(write(int(sys.argv[1]), sys.argv[2], *sys.argv[3:]))

@@ -112,11 +112,13 @@ QStringView inHostOrder(QByteArray &bytes)
     return QStringView(units, file.count);
 }
 
-// A valid UTF-16 file in this machine's byte order: its units become the text's own.
-TextStorage loadUtf16InPlace(QByteArray &bytes, LineEnding usual, Progress *progress)
+// UTF-16 units in this machine's byte order from offset on, a valid UTF-16 file's after its
+// mark or a legacy file's widened where it was read: they become the text's own.
+TextStorage loadUtf16InPlace(
+    QByteArray &bytes, qsizetype offset, LineEnding usual, Progress *progress)
 {
-    auto *units = reinterpret_cast<char16_t *>(bytes.data() + 2);
-    const qsizetype count = (bytes.size() - 2) / 2;
+    auto *units = reinterpret_cast<char16_t *>(bytes.data() + offset);
+    const qsizetype count = (bytes.size() - offset) / 2;
     const qsizetype seam = utf16Seam(count, [units](qsizetype index) {
         return units[index];
     });
@@ -166,7 +168,15 @@ LoadedDocument loadDocument(QByteArray bytes, Progress *progress)
     if (isUtf16(encoding)) {
         const QStringView units = inHostOrder(bytes);
         const LineEnding ending = firstLineEnding(units, u'\r', u'\n');
-        return { loadUtf16InPlace(bytes, ending, progress), { encoding, ending } };
+        return { loadUtf16InPlace(bytes, 2, ending, progress), { encoding, ending } };
+    }
+    if (!characters.units.isEmpty()) {
+        bytes = std::move(characters.units);
+        const QStringView units(
+            reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
+        const LineEnding ending = firstLineEnding(units, u'\r', u'\n');
+        return { loadUtf16InPlace(bytes, 0, ending, progress),
+            { encoding, ending, characters.legacyName } };
     }
     bytes = QByteArray();
     const LineEnding ending = firstLineEnding(QStringView(characters.text), u'\r', u'\n');

@@ -164,23 +164,25 @@ std::optional<QByteArray> encodeCharacters(const QString &text, const DocumentFo
 Characters readCharacters(const QByteArray &bytes)
 {
     if (bytes.startsWith(Utf8Bom) && isValidUtf8(bytes, Utf8Bom.size()))
-        return { TextEncoding::Utf8Bom, {}, QString() };
+        return Characters { TextEncoding::Utf8Bom };
     if (holdsUtf16(bytes))
-        return { bytes.startsWith(Utf16LeBom) ? TextEncoding::Utf16LeBom : TextEncoding::Utf16BeBom,
-            {},
-            QString() };
+        return Characters { bytes.startsWith(Utf16LeBom) ? TextEncoding::Utf16LeBom
+                                                         : TextEncoding::Utf16BeBom };
     if (systemCodePageIsUtf8()) {
         if (isValidUtf8(bytes, 0))
-            return { TextEncoding::System, {}, QString() };
+            return Characters { TextEncoding::System };
         if (std::optional<LegacyText> legacy = readLegacyText(bytes))
-            return { TextEncoding::Legacy, legacy->encoding, std::move(legacy->text) };
+            return Characters { TextEncoding::Legacy,
+                legacy->encoding,
+                std::move(legacy->text),
+                std::move(legacy->units) };
     } else {
         if (!kernels::isAscii(bytes.constData(), bytes.size()) && isValidUtf8(bytes, 0))
-            return { TextEncoding::Utf8, {}, QString() };
+            return Characters { TextEncoding::Utf8 };
         if (std::optional<QString> text = decodeSystem(bytes))
-            return { TextEncoding::System, {}, *text };
+            return Characters { TextEncoding::System, {}, *text };
     }
-    return { TextEncoding::Windows1252, {}, QString() };
+    return Characters { TextEncoding::Windows1252 };
 }
 
 bool readsBackAs(const QByteArray &bytes, const DocumentFormat &format)

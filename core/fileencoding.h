@@ -28,11 +28,23 @@ std::optional<QByteArray> encodeCharacters(const QString &text, const DocumentFo
 
 struct Characters
 {
-    TextEncoding encoding = TextEncoding::System;
+    explicit Characters(TextEncoding encoding,
+        QByteArray legacyName = QByteArray(),
+        QString text = QString(),
+        QByteArray units = QByteArray())
+        : encoding(encoding)
+        , legacyName(std::move(legacyName))
+        , text(std::move(text))
+        , units(std::move(units))
+    { }
+
+    TextEncoding encoding;
     QByteArray legacyName;
     // The decoded text, byte-order mark left out; none for UTF-8, UTF-16 and Windows-1252,
     // which are converted where they were read.
     QString text;
+    // Of a one-byte legacy encoding, in place of the text: its UTF-16 units.
+    QByteArray units;
 };
 
 // How a file's bytes are read, decided in this one place: by a byte-order mark when what

@@ -12,6 +12,9 @@ struct LegacyText
 {
     QByteArray encoding; // the name Qt's converter knows it by
     QString text;
+    // Of a one-byte encoding, in place of the text: its UTF-16 units in this machine's byte
+    // order, in a buffer the document can keep as it is.
+    QByteArray units;
 };
 
 // The text of bytes that are not valid UTF-8, in the encoding a detector names, only when that

@@ -44,6 +44,18 @@ qsizetype compactLines(
 // returns where the bytes end. out needs room for twice the text and sixteen bytes more.
 char *latin1ToUtf8(const char *in, qsizetype length, QByteArrayView ending, char *out);
 
+// A byte of a one-byte encoding that stands for no character.
+constexpr char16_t NoCharacter = 0xFFFF;
+// A character that no byte of a one-byte encoding stands for.
+constexpr quint16 NoByte = 0x100;
+
+// Writes the character table, a one-byte encoding's 256 entries, gives each byte at out; false
+// where a byte has NoCharacter.
+bool widenThroughTable(const char *in, qsizetype length, const char16_t *table, char16_t *out);
+// Writes the byte table gives for each unit (65536 entries) at out; false where a unit has
+// NoByte.
+bool narrowThroughTable(const char16_t *in, qsizetype length, const quint16 *table, char *out);
+
 // Where wanted (size bytes, at least one) first occurs in text[from, length), or -1.
 qsizetype findBytes(
     const char *text, qsizetype length, qsizetype from, const char *wanted, qsizetype size);

@@ -54,8 +54,8 @@ private slots:
     void editsAreWrittenInTheFilesEncoding_data();
     void editsAreWrittenInTheFilesEncoding();
     void largeFileIsDecodedInTwoParts();
-    void tooLittleToJudgeStaysWindows1252_data();
-    void tooLittleToJudgeStaysWindows1252();
+    void unprovenStaysWindows1252_data();
+    void unprovenStaysWindows1252();
 
 private:
     void corpusRows();
@@ -166,7 +166,7 @@ void TestLegacyEncodings::largeFileIsDecodedInTwoParts()
     QVERIFY(saved.value() == bytes);
 }
 
-void TestLegacyEncodings::tooLittleToJudgeStaysWindows1252_data()
+void TestLegacyEncodings::unprovenStaysWindows1252_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("legacy");
@@ -194,7 +194,7 @@ void TestLegacyEncodings::tooLittleToJudgeStaysWindows1252_data()
     QTest::newRow("Russian after 600 KB of ASCII") << lateRussian << true;
 }
 
-void TestLegacyEncodings::tooLittleToJudgeStaysWindows1252()
+void TestLegacyEncodings::unprovenStaysWindows1252()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, legacy);
