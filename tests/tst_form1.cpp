@@ -616,6 +616,9 @@ void TestForm1::commandLineFile()
 
 void TestForm1::titleShowsFileNameAsWritten()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a Windows file name cannot hold the title's placeholder [*]");
+#endif
     const QString file = w->writeFile(QStringLiteral("a[*]b.txt"), "x\r\n");
     w->settings->values.insert(QStringLiteral("Options/CheckDefault"), QStringLiteral("No"));
     w->form->startUp({ QStringLiteral("OmrikNote"), file });

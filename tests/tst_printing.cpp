@@ -59,6 +59,13 @@ QString printedLines(int count)
     return text;
 }
 
+// The PDF readers are Linux programs, which a Windows program under Wine cannot start.
+#ifdef Q_OS_WIN
+constexpr bool PdfReadersReachable = false;
+#else
+constexpr bool PdfReadersReachable = true;
+#endif
+
 QByteArray describe(const MaybeFailure &failure)
 {
     return failure ? failure->message().toUtf8() : QByteArray("no failure");
@@ -151,6 +158,9 @@ void TestPrinting::printsTheWholeTextInTheEditorsFont()
 
     const MaybeFailure failure = DocumentPrinter().printText(printedLines(120), font, setup);
     QVERIFY2(!failure, describe(failure));
+    QVERIFY(readTestFile(setup.outputFile).startsWith("%PDF-"));
+    if (!PdfReadersReachable)
+        QSKIP("pdftotext and pdfinfo are Linux programs, out of reach of a Windows program");
 
     const QString printed = pdfText(setup.outputFile);
     QVERIFY2(
@@ -205,6 +215,9 @@ void TestPrinting::printsIntoTheFileAsChosen()
     setup.pageOrder = lastPageFirst ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst;
     const MaybeFailure failure = DocumentPrinter().printText(printedLines(120), QFont(), setup);
     QVERIFY2(!failure, describe(failure));
+    QVERIFY(readTestFile(setup.outputFile).startsWith("%PDF-"));
+    if (!PdfReadersReachable)
+        QSKIP("pdftotext and pdfinfo are Linux programs, out of reach of a Windows program");
 
     QCOMPARE(pdfPageSize(setup.outputFile), points);
     QStringList seen;
@@ -248,6 +261,9 @@ void TestPrinting::dialogSendsTheJobWhereTheUserChose()
 {
     QFETCH(QString, destination);
     const bool toFile = destination == QLatin1String("Print to File (PDF)");
+#ifdef Q_OS_WIN
+    QSKIP("Windows shows its own print dialog, which has no file choice and no widgets to answer");
+#endif
     if (!toFile && qEnvironmentVariableIsEmpty("OMRIK_CUPS_OUTPUT"))
         QSKIP("needs the private CUPS scheduler of the printing script");
     QTemporaryDir folder;

@@ -266,6 +266,9 @@ void TestSettingsStore::placementRules()
 
 void TestSettingsStore::iniFileHoldsPlainText()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the reading program is Python, which a Windows program under Wine cannot start");
+#endif
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("OmrikNote.ini"));
     {
