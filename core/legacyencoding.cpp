@@ -2,6 +2,7 @@
 
 #include "core/encodingdetector.h"
 #include "core/fileblocks.h"
+#include "core/fileencoding.h"
 #include "kernels/textkernels.h"
 #include "platform/largememory.h"
 
@@ -129,10 +130,7 @@ bool looksLikeText(QByteArrayView bytes)
 
 bool isUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    // decode() converts only once its result is taken.
-    const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
+    return decodeStrictly(QStringConverter::Utf8, bytes).has_value();
 }
 
 // Whole lines around from..to, so that no character of a multi-byte encoding is cut.
