@@ -311,7 +311,7 @@ long FreedesktopRegistry::RegQueryValueExA(
     const QString command = valueName.isEmpty() ? defaultTextCommand() : QString();
     if (command.isEmpty())
         return FileNotFound;
-    const QByteArray bytes = command.toLocal8Bit() + '\0';
+    const QByteArray bytes = command.toUtf8() + '\0';
     *type = TypeText;
     if (data) {
         if (*size < quint32(bytes.size()))
@@ -330,7 +330,7 @@ long FreedesktopRegistry::RegSetValueExA(
     if (!valueName.isEmpty() || type != TypeText)
         return AccessDenied;
     const QByteArray text = data.left(data.indexOf('\0') < 0 ? data.size() : data.indexOf('\0'));
-    return installTextHandler(QString::fromLocal8Bit(text)) ? Success : AccessDenied;
+    return installTextHandler(QString::fromUtf8(text)) ? Success : AccessDenied;
 }
 
 long FreedesktopRegistry::RegCloseKey(Handle key)

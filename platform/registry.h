@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-// The narrow-character registry calls the text-file association needs. Names and text data
-// are bytes in the system's 8-bit code page; results are the registry's status codes.
+// The registry calls the text-file association needs. Names and text data are UTF-8 bytes, a
+// text's size counting its one terminating zero; results are the registry's status codes.
 class Registry
 {
 public:

@@ -8,7 +8,9 @@
 
 #include <windows.h>
 
-// The real registry, through the narrow-character advapi32 calls.
+// The real registry. Behind the interface's UTF-8 it uses the wide-character advapi32 calls,
+// which store any path as it is; the narrow ones would turn the letters of a folder name that
+// the ANSI code page lacks into question marks.
 class WindowsRegistry : public Registry
 {
 public:

@@ -52,7 +52,7 @@ long QueryValueEx(
         data = QByteArray(int(size), '\0');
         status = registry.RegQueryValueExA(key, valueName, &type, &data, &size);
         value = status == Registry::Success
-            ? QVariant(QString::fromLocal8Bit(data.left(qMax(0, int(size) - 1))))
+            ? QVariant(QString::fromUtf8(data.left(qMax(0, int(size) - 1))))
             : QVariant();
         return status;
     case Registry::TypeNumber:
@@ -88,7 +88,7 @@ long SetValueEx(Registry &registry,
     const QVariant &value)
 {
     if (type == Registry::TypeText)
-        return registry.RegSetValueExA(key, valueName, type, value.toString().toLocal8Bit() + '\0');
+        return registry.RegSetValueExA(key, valueName, type, value.toString().toUtf8() + '\0');
     if (type == Registry::TypeNumber) {
         const qint32 number = qToLittleEndian(qint32(value.toInt()));
         return registry.RegSetValueExA(

@@ -30,7 +30,7 @@ const QString OtherProgram = QStringLiteral("/opt/omrik/OmrikNote");
 
 QByteArray storedText(const QString &text)
 {
-    return text.toLocal8Bit() + '\0';
+    return text.toUtf8() + '\0';
 }
 
 QString run(const QString &program, const QStringList &arguments)
@@ -51,6 +51,7 @@ private Q_SLOTS:
     void queryValueEx();
     void commandsCompare_data();
     void commandsCompare();
+    void commandFromAnyFolderReadsBack();
     void checkShowsTheOfferOnlyOnAMismatch();
     void waysOutOfTheOffer_data();
     void waysOutOfTheOffer();
@@ -111,6 +112,23 @@ void TestAssociation::commandsCompare()
     QFETCH(QString, stored);
     QFETCH(bool, differ);
     QCOMPARE(Association::commandsDiffer(stored, Association::expectedCommand(Folder)), differ);
+}
+
+void TestAssociation::commandFromAnyFolderReadsBack()
+{
+    // Letters that a Western ANSI code page lacks, as a user's profile folder may hold: the
+    // written command must read back as the same, or every start would offer it again.
+#ifdef Q_OS_WIN
+    const QString folder = QStringLiteral("C:\\Users\\Дмитрий\\Programs\\OmrikNote");
+#else
+    const QString folder = QStringLiteral("/home/Дмитрий/OmrikNote");
+#endif
+    m_registry.addKey(Key);
+    const QString command = Association::expectedCommand(folder);
+    Association::SetClassesRootValue(m_registry, Key, "", command, Registry::TypeText);
+    QCOMPARE(Association::QueryClassesRootValue(m_registry, Key, ""), command);
+    SettingsStore settings(m_file);
+    QVERIFY(!Form2::runCheck(m_registry, settings, folder, [](QDialog &) {}));
 }
 
 void TestAssociation::checkShowsTheOfferOnlyOnAMismatch()

@@ -703,7 +703,7 @@ void TestForm1::readIsTakenWhenAlreadyTheHandler()
     w->registry->setStored(Association::commandKey(),
         QByteArray(),
         { Registry::TypeText,
-            Association::expectedCommand(FakeWindow::programFolder()).toLocal8Bit() + '\0' });
+            Association::expectedCommand(FakeWindow::programFolder()).toUtf8() + '\0' });
     GatedFileStore ready("read early\r\n");
     ready.open();
     DocumentRead handledRead(ready, handled);

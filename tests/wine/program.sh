@@ -12,6 +12,10 @@ set -euo pipefail
     || OMRIK_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 # shellcheck source=tests/wine/session.sh
 source "$(dirname "$0")/session.sh"
+# A folder whose name the ANSI code page lacks, as a user's own profile folder may have, from
+# which the association command must still be written and read back as it is.
+program_dir="$WINEPREFIX/drive_c/Омрик"
+program='C:\Омрик\OmrikNote.exe'
 install_program "$1"
 cp "$2" "$WINEPREFIX/drive_c/holdfile.exe"
 drive="$WINEPREFIX/drive_c"
@@ -39,8 +43,10 @@ check "the offer comes before the main window" [ -z "$(find_window '^OmrikNote \
 xdotool windowfocus --sync "$offer"
 xdotool key Return
 main=$(wait_for '^OmrikNote \(') || { echo "no main window after the offer"; exit 1; }
-command=$(wine reg query 'HKCR\txtfile\shell\open\command' /ve | sed -n 's/.*REG_SZ *//p' | tr -d '\r')
-check "Yes writes the program's command: $command" [ "$command" = 'C:\OmrikNote\OmrikNote.exe %1' ]
+# wine reg prints in the ANSI code page; regedit exports in UTF-16.
+wine regedit /E 'C:\command.reg' 'HKEY_CLASSES_ROOT\txtfile\shell\open\command'
+command=$(iconv -f UTF-16 -t UTF-8 "$drive/command.reg" | tr -d '\r' | sed -n 's/^@="\(.*\)"$/\1/p' | sed 's/\\\\/\\/g')
+check "Yes writes the program's command: $command" [ "$command" = 'C:\Омрик\OmrikNote.exe %1' ]
 xdotool windowmove --sync "$main" 100 80
 xdotool windowsize --sync "$main" 600 400
 sleep 0.5
