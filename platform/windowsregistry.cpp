@@ -52,9 +52,13 @@ Registry::Handle WindowsRegistry::remember(HKEY key)
 long WindowsRegistry::RegOpenKeyExA(
     Handle root, const QByteArray &subKey, quint32 options, quint32 access, Handle *result)
 {
+    // No key name holds a backslash, so one at the end names nothing more; Windows documents
+    // key paths without it, so it is left out.
+    QByteArray path = subKey;
+    while (path.endsWith('\\'))
+        path.chop(1);
     HKEY opened = nullptr;
-    const LONG status
-        = ::RegOpenKeyExW(toKey(root), wide(subKey).c_str(), options, access, &opened);
+    const LONG status = ::RegOpenKeyExW(toKey(root), wide(path).c_str(), options, access, &opened);
     if (status == ERROR_SUCCESS)
         *result = remember(opened);
     return status;

@@ -53,7 +53,8 @@ void TestWindowsRegistry::textKeepsEveryLetter()
 {
     QFETCH(QString, folder);
     WindowsRegistry registry;
-    const QByteArray key = QString::fromWCharArray(m_key).toUtf8();
+    // Written as the association's key is, with a backslash at the end.
+    const QByteArray key = QString::fromWCharArray(m_key).toUtf8() + '\\';
     const QString command = Association::expectedCommand(folder);
     Association::SetClassesRootValue(registry, key, "", command, Registry::TypeText);
 
