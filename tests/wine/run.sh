@@ -41,9 +41,10 @@ log="$(mktemp /tmp/omrik-wine-log.XXXXXX)"
 run_logged() { wine "$1" -o "$(windows_path "$log"),txt" "${@:2}"; }
 status=0
 run_logged "$@" || status=$?
-# Once in a long while a program under Wine ends before its first line, with nothing on
-# standard error: Wine did not get it going, and that says nothing of the test. It is started
-# once more, and the output says so.
+# Once in a long while a program under Wine ends before its log's first line, which Qt Test
+# writes as it starts, with nothing on standard error. Such an end says nothing about what the
+# test checks: the program is started once more, and the output says so. A test that fails
+# once its log has begun is never run again.
 if [ "$status" -ne 0 ] && [ ! -s "$log" ]; then
     echo "$(basename "$1") ended with status $status before its log began; starting it again"
     status=0
