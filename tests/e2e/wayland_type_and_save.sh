@@ -62,19 +62,26 @@ for _ in $(seq 50); do
     grep -q 'keyboard' "$file" && break
     sleep 0.2
 done
-# A menu is a popup surface; its entry's key is pressed only once it is there, or the key
-# would go into the text.
-popups() { grep -c 'get_popup(' "$log" || true; }
+# A menu is a popup surface. The compositor grants its grab only for the latest input event,
+# so a key released before the program asks for the popup dismisses it at once: the menu's
+# keys stay down until the popup is configured, as a hand holds them that long. Its entry's
+# key is pressed only once it is there, or the key would go into the text.
+count() { grep -c "$1" "$log" || true; }
 choose() { # MENU-KEY ENTRY-KEY
-    local before
-    before=$(popups)
-    xdotool key "$1"
+    local shown dismissed
+    shown=$(count 'xdg_popup@[0-9]*\.configure(')
+    dismissed=$(count 'xdg_popup@[0-9]*\.popup_done(')
+    xdotool keydown "$1"
     for _ in $(seq 50); do
-        [ "$(popups)" -gt "$before" ] && break
+        [ "$(count 'xdg_popup@[0-9]*\.configure(')" -gt "$shown" ] && break
         sleep 0.1
     done
-    [ "$(popups)" -gt "$before" ] || { echo "the menu of $1 never opened"; return 1; }
+    xdotool keyup "$1"
+    [ "$(count 'xdg_popup@[0-9]*\.configure(')" -gt "$shown" ] \
+        || { echo "the menu of $1 never opened"; return 1; }
     sleep 0.3
+    [ "$(count 'xdg_popup@[0-9]*\.popup_done(')" -eq "$dismissed" ] \
+        || { echo "the compositor closed the menu of $1"; return 1; }
     xdotool key "$2"
 }
 choose alt+x c
