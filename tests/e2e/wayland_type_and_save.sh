@@ -67,17 +67,18 @@ done
 # keys stay down until the popup is configured, as a hand holds them that long. Its entry's
 # key is pressed only once it is there, or the key would go into the text.
 count() { grep -c "$1" "$log" || true; }
+configured='xdg_popup@[0-9]*\.configure('
 choose() { # MENU-KEY ENTRY-KEY
     local shown dismissed
-    shown=$(count 'xdg_popup@[0-9]*\.configure(')
+    shown=$(count "$configured")
     dismissed=$(count 'xdg_popup@[0-9]*\.popup_done(')
     xdotool keydown "$1"
     for _ in $(seq 50); do
-        [ "$(count 'xdg_popup@[0-9]*\.configure(')" -gt "$shown" ] && break
+        [ "$(count "$configured")" -gt "$shown" ] && break
         sleep 0.1
     done
     xdotool keyup "$1"
-    [ "$(count 'xdg_popup@[0-9]*\.configure(')" -gt "$shown" ] \
+    [ "$(count "$configured")" -gt "$shown" ] \
         || { echo "the menu of $1 never opened"; return 1; }
     sleep 0.3
     [ "$(count 'xdg_popup@[0-9]*\.popup_done(')" -eq "$dismissed" ] \
